@@ -1,0 +1,229 @@
+/*
+ * hostwin: a small Linux stand-in for the few Win32 operations the keyboard
+ * libraries use, so that the same sources build and run natively for unit
+ * tests, sanitizers, fuzzers and a real JVM.  It is never part of a shipped
+ * DLL.  Only what the libraries and their tests call is here.
+ *
+ * Where it differs from Windows:
+ * - Everything lives in one process.  "Another process" is another thread
+ *   that owns a window; WM_COPYDATA still copies cbData bytes so that the
+ *   receiver never sees the sender's buffer.
+ * - WCHAR is wchar_t, 4 bytes on Linux; L"" literals work unchanged.
+ * - WPARAM, LPARAM and LRESULT are pointer-sized, as on 64-bit Windows.
+ * - HWND values are small integers (never 0 or 0xFFFF) and are not reused
+ *   while the process lives, so IsWindow on a destroyed window is false.
+ * - Only sent messages are handled while a thread waits in SendMessageW, as
+ *   on Windows; there is no QS_* filtering, no WM_QUIT special casing beyond
+ *   GetMessageW returning 0, no timers and no painting.
+ * - LoadLibraryA is dlopen (RTLD_NOW | RTLD_LOCAL); a bare name is searched
+ *   along LD_LIBRARY_PATH, a name with a slash is taken as a path.
+ *   GetProcAddress is dlsym.  DllMain does not exist: static constructors and
+ *   destructors of a shared object play DLL_PROCESS_ATTACH and DETACH.
+ * - The registry is an in-memory table that tests fill through
+ *   hostwin_test.h.  There are no views: KEY_WOW64_* flags are ignored.
+ * - CRITICAL_SECTION is a recursive pthread mutex.
+ */
+#ifndef HOSTWIN_WINDOWS_H
+#define HOSTWIN_WINDOWS_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define WINAPI
+#define CALLBACK
+#define APIENTRY
+#define HOSTWIN_API __attribute__((visibility("default")))
+
+typedef int BOOL;
+typedef unsigned char BYTE;
+typedef uint16_t WORD;
+typedef uint32_t DWORD;
+typedef unsigned int UINT;
+typedef int32_t LONG;
+typedef LONG LSTATUS;
+typedef char CHAR;
+typedef wchar_t WCHAR;
+typedef void *LPVOID;
+typedef const void *LPCVOID;
+typedef const char *LPCSTR;
+typedef char *LPSTR;
+typedef const WCHAR *LPCWSTR;
+typedef BYTE *LPBYTE;
+typedef DWORD *LPDWORD;
+typedef uintptr_t WPARAM;
+typedef intptr_t LPARAM;
+typedef intptr_t LRESULT;
+typedef uintptr_t ULONG_PTR;
+typedef ULONG_PTR DWORD_PTR;
+typedef uint16_t ATOM;
+typedef DWORD ACCESS_MASK;
+typedef ACCESS_MASK REGSAM;
+
+typedef void *HANDLE;
+typedef struct HWND__ *HWND;
+typedef struct HINSTANCE__ *HINSTANCE;
+typedef HINSTANCE HMODULE;
+typedef struct HKEY__ *HKEY;
+typedef struct HICON__ *HICON;
+typedef HICON HCURSOR;
+typedef struct HBRUSH__ *HBRUSH;
+typedef struct HMENU__ *HMENU;
+typedef intptr_t (*FARPROC)(void);
+
+#define TRUE 1
+#define FALSE 0
+#define INFINITE 0xFFFFFFFFu
+#define WAIT_OBJECT_0 0u
+#define WAIT_TIMEOUT 258u
+#define WAIT_FAILED 0xFFFFFFFFu
+
+/* ---- windows and messages (user32) ---- */
+
+typedef LRESULT(CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+
+typedef struct tagWNDCLASSEXW {
+  UINT cbSize;
+  UINT style;
+  WNDPROC lpfnWndProc;
+  int cbClsExtra;
+  int cbWndExtra;
+  HINSTANCE hInstance;
+  HICON hIcon;
+  HCURSOR hCursor;
+  HBRUSH hbrBackground;
+  LPCWSTR lpszMenuName;
+  LPCWSTR lpszClassName;
+  HICON hIconSm;
+} WNDCLASSEXW;
+
+typedef struct tagCOPYDATASTRUCT {
+  ULONG_PTR dwData;
+  DWORD cbData;
+  LPVOID lpData;
+} COPYDATASTRUCT, *PCOPYDATASTRUCT;
+
+typedef struct tagPOINT {
+  LONG x;
+  LONG y;
+} POINT;
+
+typedef struct tagMSG {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  DWORD time;
+  POINT pt;
+} MSG;
+
+#define WM_NULL 0x0000
+#define WM_DESTROY 0x0002
+#define WM_CLOSE 0x0010
+#define WM_QUIT 0x0012
+#define WM_COPYDATA 0x004A
+#define WM_USER 0x0400
+
+#define CS_VREDRAW 0x0001
+#define CS_HREDRAW 0x0002
+#define WS_DISABLED 0x08000000L
+#define WS_OVERLAPPEDWINDOW 0x00CF0000L
+#define CW_USEDEFAULT ((int)0x80000000)
+#define HWND_BROADCAST ((HWND)0xFFFF)
+#define HWND_MESSAGE ((HWND)(intptr_t)-3)
+#define PM_NOREMOVE 0x0000
+#define PM_REMOVE 0x0001
+
+HOSTWIN_API UINT WINAPI RegisterWindowMessageA(LPCSTR name);
+HOSTWIN_API ATOM WINAPI RegisterClassExW(const WNDCLASSEXW *wc);
+HOSTWIN_API BOOL WINAPI UnregisterClassW(LPCWSTR name, HINSTANCE inst);
+HOSTWIN_API HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className,
+                                        LPCWSTR windowName, DWORD style, int x,
+                                        int y, int width, int height,
+                                        HWND parent, HMENU menu, HINSTANCE inst,
+                                        LPVOID param);
+HOSTWIN_API BOOL WINAPI DestroyWindow(HWND wnd);
+HOSTWIN_API BOOL WINAPI IsWindow(HWND wnd);
+HOSTWIN_API LRESULT WINAPI DefWindowProcW(HWND wnd, UINT msg, WPARAM wp,
+                                          LPARAM lp);
+HOSTWIN_API HWND WINAPI FindWindowW(LPCWSTR className, LPCWSTR windowName);
+HOSTWIN_API BOOL WINAPI PostMessageW(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+HOSTWIN_API LRESULT WINAPI SendMessageW(HWND wnd, UINT msg, WPARAM wp,
+                                        LPARAM lp);
+HOSTWIN_API BOOL WINAPI GetMessageW(MSG *msg, HWND wnd, UINT first, UINT last);
+HOSTWIN_API BOOL WINAPI PeekMessageW(MSG *msg, HWND wnd, UINT first, UINT last,
+                                     UINT remove);
+HOSTWIN_API BOOL WINAPI TranslateMessage(const MSG *msg);
+HOSTWIN_API LRESULT WINAPI DispatchMessageW(const MSG *msg);
+HOSTWIN_API void WINAPI PostQuitMessage(int code);
+HOSTWIN_API DWORD WINAPI GetWindowThreadProcessId(HWND wnd, LPDWORD pid);
+
+/* ---- dynamic loading (kernel32) ---- */
+
+#define GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT 0x00000002
+#define GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS 0x00000004
+
+HOSTWIN_API HMODULE WINAPI LoadLibraryA(LPCSTR name);
+HOSTWIN_API FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
+HOSTWIN_API BOOL WINAPI FreeLibrary(HMODULE module);
+HOSTWIN_API BOOL WINAPI GetModuleHandleExW(DWORD flags, LPCWSTR name,
+                                           HMODULE *module);
+HOSTWIN_API void WINAPI FreeLibraryAndExitThread(HMODULE module, DWORD code);
+
+/* ---- threads, timing and locks (kernel32) ---- */
+
+typedef DWORD(WINAPI *LPTHREAD_START_ROUTINE)(LPVOID);
+typedef struct _SECURITY_ATTRIBUTES SECURITY_ATTRIBUTES;
+
+typedef struct _CRITICAL_SECTION {
+  void *impl;
+} CRITICAL_SECTION;
+
+HOSTWIN_API HANDLE WINAPI CreateThread(SECURITY_ATTRIBUTES *sa, size_t stack,
+                                       LPTHREAD_START_ROUTINE start,
+                                       LPVOID param, DWORD flags, LPDWORD id);
+HOSTWIN_API BOOL WINAPI CloseHandle(HANDLE h);
+HOSTWIN_API DWORD WINAPI WaitForSingleObject(HANDLE h, DWORD ms);
+HOSTWIN_API void WINAPI Sleep(DWORD ms);
+HOSTWIN_API DWORD WINAPI GetCurrentThreadId(void);
+HOSTWIN_API DWORD WINAPI GetLastError(void);
+HOSTWIN_API void WINAPI SetLastError(DWORD code);
+HOSTWIN_API void WINAPI InitializeCriticalSection(CRITICAL_SECTION *cs);
+HOSTWIN_API void WINAPI DeleteCriticalSection(CRITICAL_SECTION *cs);
+HOSTWIN_API void WINAPI EnterCriticalSection(CRITICAL_SECTION *cs);
+HOSTWIN_API BOOL WINAPI TryEnterCriticalSection(CRITICAL_SECTION *cs);
+HOSTWIN_API void WINAPI LeaveCriticalSection(CRITICAL_SECTION *cs);
+
+/* ---- registry (advapi32) ---- */
+
+#define HKEY_CLASSES_ROOT ((HKEY)(uintptr_t)0x80000000)
+#define HKEY_CURRENT_USER ((HKEY)(uintptr_t)0x80000001)
+#define HKEY_LOCAL_MACHINE ((HKEY)(uintptr_t)0x80000002)
+#define KEY_QUERY_VALUE 0x0001
+#define KEY_READ 0x20019
+#define KEY_WOW64_64KEY 0x0100
+#define KEY_WOW64_32KEY 0x0200
+#define REG_NONE 0
+#define REG_SZ 1
+#define REG_EXPAND_SZ 2
+#define REG_BINARY 3
+#define ERROR_SUCCESS 0L
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_MORE_DATA 234L
+
+HOSTWIN_API LSTATUS WINAPI RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD options,
+                                         REGSAM sam, HKEY *result);
+HOSTWIN_API LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name,
+                                            LPDWORD reserved, LPDWORD type,
+                                            LPBYTE data, LPDWORD size);
+HOSTWIN_API LSTATUS WINAPI RegCloseKey(HKEY key);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

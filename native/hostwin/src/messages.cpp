@@ -1,0 +1,1 @@
+// Window messages: filled in with the Tovrik work.

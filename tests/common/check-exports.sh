@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# check-exports.sh DLL EXPECTED: the DLL's export table holds exactly the
+# names in EXPECTED (one a line), and it imports only system DLLs.
+set -euo pipefail
+dll=$1 expected=$2
+dump=$(objdump -p "$dll")
+
+actual=$(awk '/\[Ordinal\/Name Pointer\] Table/{on=1; next} on && /^\t\[/{print $NF; next} on{exit}' <<<"$dump" | sort)
+if ! diff <(sort "$expected") <(printf '%s\n' "$actual"); then
+  echo "exports of $dll differ from $expected (< expected, > actual)"
+  exit 1
+fi
+
+allowed='^(KERNEL32|USER32|ADVAPI32|msvcrt)\.dll$'
+bad=$(grep 'DLL Name:' <<<"$dump" | awk '{print $3}' | grep -viE "$allowed" || true)
+if [ -n "$bad" ]; then
+  echo "$dll imports non-system DLLs: $bad"
+  exit 1
+fi
+echo "1 passed, 0 failed"
