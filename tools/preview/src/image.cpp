@@ -1,0 +1,83 @@
+#include "image.h"
+
+#include <algorithm>
+
+// Both are single-header libraries: their code is compiled here only.
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBI_WRITE_NO_STDIO_FLOATS
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#endif
+#include <stb/stb_easy_font.h>
+#include <stb/stb_image_write.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+namespace preview {
+
+Image makeImage(int width, int height, uint32_t background) {
+  Image img;
+  img.width = width;
+  img.height = height;
+  img.rgb.resize(static_cast<size_t>(width) * height * 3);
+  fillRect(&img, 0, 0, width, height, background);
+  return img;
+}
+
+void fillRect(Image *img, int x, int y, int w, int h, uint32_t rgb) {
+  int x0 = std::max(x, 0), y0 = std::max(y, 0);
+  int x1 = std::min(x + w, img->width), y1 = std::min(y + h, img->height);
+  for (int py = y0; py < y1; py++) {
+    uint8_t *p = &img->rgb[(static_cast<size_t>(py) * img->width + x0) * 3];
+    for (int px = x0; px < x1; px++) {
+      *p++ = static_cast<uint8_t>(rgb >> 16);
+      *p++ = static_cast<uint8_t>(rgb >> 8);
+      *p++ = static_cast<uint8_t>(rgb);
+    }
+  }
+}
+
+void drawText(Image *img, int x, int y, const std::string &text, uint32_t rgb,
+              int scale) {
+  // 16-byte vertices, four per quad; 270 bytes of buffer per character is
+  // the library's own rule of thumb.
+  std::vector<float> buf(text.size() * 270 / sizeof(float) + 64);
+  std::string copy = text;
+  int quads = stb_easy_font_print(0, 0, &copy[0], nullptr, buf.data(),
+                                  static_cast<int>(buf.size() * sizeof(float)));
+  for (int q = 0; q < quads; q++) {
+    const float *v = &buf[q * 16];
+    float minX = v[0], minY = v[1], maxX = v[0], maxY = v[1];
+    for (int k = 1; k < 4; k++) {
+      minX = std::min(minX, v[k * 4]);
+      maxX = std::max(maxX, v[k * 4]);
+      minY = std::min(minY, v[k * 4 + 1]);
+      maxY = std::max(maxY, v[k * 4 + 1]);
+    }
+    fillRect(img, x + static_cast<int>(minX) * scale,
+             y + static_cast<int>(minY) * scale,
+             static_cast<int>(maxX - minX) * scale,
+             static_cast<int>(maxY - minY) * scale, rgb);
+  }
+}
+
+int textWidth(const std::string &text, int scale) {
+  std::string copy = text;
+  return stb_easy_font_width(&copy[0]) * scale;
+}
+
+bool writePng(const Image &img, const std::string &path) {
+  return stbi_write_png(path.c_str(), img.width, img.height, 3, img.rgb.data(),
+                        img.width * 3) != 0;
+}
+
+uint32_t inkFor(uint32_t bg) {
+  int r = bg >> 16 & 0xFF, g = bg >> 8 & 0xFF, b = bg & 0xFF;
+  return r * 299 + g * 587 + b * 114 > 128000 ? 0x000000 : 0xFFFFFF;
+}
+
+} // namespace preview

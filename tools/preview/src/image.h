@@ -1,0 +1,31 @@
+// A small RGB raster with filled rectangles and stb_easy_font text, written
+// out as PNG by stb_image_write.
+#ifndef PREVIEW_IMAGE_H
+#define PREVIEW_IMAGE_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace preview {
+
+struct Image {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> rgb;
+};
+
+Image makeImage(int width, int height, uint32_t background);
+void fillRect(Image *img, int x, int y, int w, int h, uint32_t rgb);
+// Text in stb_easy_font's 7-pixel-high glyphs, scaled by a whole factor.
+void drawText(Image *img, int x, int y, const std::string &text, uint32_t rgb,
+              int scale);
+int textWidth(const std::string &text, int scale);
+bool writePng(const Image &img, const std::string &path);
+
+// Black or white, whichever reads on that background.
+uint32_t inkFor(uint32_t background);
+
+} // namespace preview
+
+#endif

@@ -1,0 +1,230 @@
+#include "report.h"
+
+#include "draw.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace preview {
+
+namespace {
+
+const Call *callAt(const Session &s, int line) {
+  for (const Call &c : s.calls) {
+    if (c.line == line)
+      return &c;
+  }
+  return nullptr;
+}
+
+std::string fmtMs(double ms) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.1f", ms);
+  return buf;
+}
+
+std::string hex6(uint32_t rgb) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%06x", rgb & 0xFFFFFF);
+  return buf;
+}
+
+std::string htmlEscape(const std::string &s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '<')
+      out += "&lt;";
+    else if (c == '>')
+      out += "&gt;";
+    else if (c == '&')
+      out += "&amp;";
+    else
+      out += c;
+  }
+  return out;
+}
+
+int64_t startOf(const Timeline &t, Board b) {
+  return t.startUs[static_cast<int>(b)];
+}
+
+std::string fileName(int seq, const Picture &p) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%03d-%s.png", seq, boardName(p.board));
+  return buf;
+}
+
+std::string flashText(const FlashTiming &f) {
+  std::string s;
+  for (int i = 0; i < 3; i++)
+    s += (i ? "/" : "") +
+         (f.stepMs(i) < 0 ? std::string("?") : fmtMs(f.stepMs(i)));
+  return s + " ms";
+}
+
+} // namespace
+
+std::vector<const Picture *> orderedPictures(const Timeline &t) {
+  std::vector<const Picture *> v;
+  for (const Picture &p : t.pictures)
+    v.push_back(&p);
+  std::stable_sort(v.begin(), v.end(), [](const Picture *a, const Picture *b) {
+    bool a64 = a->board == Board::UlvoranX64,
+         b64 = b->board == Board::UlvoranX64;
+    if (a64 != b64)
+      return b64;
+    return a->us < b->us;
+  });
+  return v;
+}
+
+std::string captionOf(const Timeline &t, const Session &s, const Picture &p) {
+  double ms = (p.us - startOf(t, p.board)) / 1000.0;
+  std::string text =
+      std::string(boardName(p.board)) + "  +" + fmtMs(ms) + " ms";
+  const Call *c = callAt(s, p.line);
+  if (c)
+    text += "  line " + std::to_string(c->line) + ": " + c->text;
+  return text;
+}
+
+std::string stateText(const Picture &p) {
+  std::ostringstream o;
+  if (p.board == Board::Tovrik) {
+    o << "colour " << hex6(p.tovrik.colour) << " control "
+      << (p.tovrik.sdkMode ? "on" : "off") << " lit";
+    const TovrikKey *keys = tovrikKeys();
+    for (int i = 0; i < kTovrikKeys; i++) {
+      if (tovrikKeyLit(p.tovrik.bitmap, i))
+        o << ' ' << i << ':' << keys[i].label;
+    }
+  } else if (p.board == Board::Duvek) {
+    o << "effect " << p.duvek.effect << " cells";
+    for (int i = 0; i < kDuvekCells; i++) {
+      if (p.duvek.cells[i]) {
+        char code[8];
+        std::snprintf(code, sizeof code, "%02x%02x", i / kDuvekColumns,
+                      i % kDuvekColumns);
+        o << ' ' << code << '=' << hex6(p.duvek.cells[i]);
+      }
+    }
+  } else {
+    const UlvoranState &u = p.ulvoran;
+    o << "colour " << (u.haveColour ? hex6(u.colour) : "none") << " bitmap "
+      << u.bitmap.size() << " keys " << u.keys.size();
+  }
+  return o.str();
+}
+
+std::vector<std::string> summaries(const Timeline &t, const Session &s) {
+  std::vector<std::string> out;
+  for (int b = 0; b < kBoards; b++) {
+    Board board = static_cast<Board>(b);
+    const std::vector<PlayerCall> &calls = t.boardCalls[b];
+    if (calls.empty())
+      continue;
+    int pictures = 0;
+    for (const Picture &p : t.pictures)
+      pictures += p.board == board;
+    std::string line = std::string(boardName(board)) + ": " +
+                       std::to_string(calls.size()) + " calls, " +
+                       std::to_string(pictures) + " pictures";
+    int engine = 0;
+    for (const UlvoranCall &u : t.ulvoranCalls)
+      engine += u.board == board;
+    if (board == Board::UlvoranX86 || board == Board::UlvoranX64)
+      line += ", " + std::to_string(engine) + " engine calls logged";
+    for (const FlashTiming &f : t.flashes) {
+      if (f.board == board)
+        line += ", flash " + flashText(f);
+    }
+    const Call *last = callAt(s, calls.back().line);
+    if (last && !calls.back().result.empty())
+      line +=
+          ", " + std::string(last->method->name) + " -> " + calls.back().result;
+    out.push_back(line);
+  }
+  return out;
+}
+
+bool writeReport(const std::string &dir, const Timeline &t, const Session &s,
+                 const std::string &sessionText, std::string *error) {
+  std::vector<const Picture *> pics = orderedPictures(t);
+  std::ofstream states(dir + "/states.txt");
+  std::ostringstream html;
+  html << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
+          "<title>Lighting preview</title><style>"
+          "body{background:#111;color:#ddd;font:14px sans-serif;margin:20px}"
+          "figure{margin:0 0 24px 0}figcaption{font-family:monospace;"
+          "margin-bottom:4px}img{max-width:100%;display:block}"
+          "table{border-collapse:collapse}td,th{border:1px solid #444;"
+          "padding:3px 8px}pre{background:#1c1c20;padding:8px}"
+          "</style></head><body>\n<h1>Lighting preview</h1>\n<ul>\n";
+  for (const std::string &line : summaries(t, s))
+    html << "<li>" << htmlEscape(line) << "</li>\n";
+  html << "</ul>\n<h2>Damage flashes</h2>\n<table><tr><th>keyboard</th>"
+          "<th>session line</th><th>start delay</th><th>red</th><th>dark</th>"
+          "<th>red</th><th>note</th></tr>\n";
+  for (const FlashTiming &f : t.flashes) {
+    html << "<tr><td>" << boardName(f.board) << "</td><td>" << f.line
+         << "</td><td>"
+         << (f.stepUs[0] >= 0 ? fmtMs((f.stepUs[0] - f.callUs) / 1000.0) + " ms"
+                              : "?")
+         << "</td>";
+    static const char *const kWanted[] = {"100", "100", "80"};
+    for (int i = 0; i < 3; i++)
+      html << "<td>"
+           << (f.stepMs(i) < 0 ? std::string("?") : fmtMs(f.stepMs(i)))
+           << " ms (of " << kWanted[i] << ")</td>";
+    html << "<td>" << (f.overlapping ? "overlapping" : "")
+         << (f.complete() ? "" : " incomplete") << "</td></tr>\n";
+  }
+  html << "</table>\n<h2>Pictures</h2>\n";
+  int seq = 0;
+  for (const Picture *p : pics) {
+    seq++;
+    std::string name = fileName(seq, *p);
+    std::string caption = captionOf(t, s, *p);
+    if (!writePng(drawPicture(*p, caption), dir + "/" + name)) {
+      *error = "cannot write " + dir + "/" + name;
+      return false;
+    }
+    states << seq << ' ' << boardName(p->board) << " line " << p->line << ' '
+           << stateText(*p) << '\n';
+    html << "<figure id=\"p" << seq << "\"><figcaption>" << seq << ". "
+         << htmlEscape(caption) << " &mdash; " << htmlEscape(p->note)
+         << "</figcaption><img src=\"" << name << "\" alt=\""
+         << boardName(p->board) << "\"></figure>\n";
+  }
+  for (Board b : {Board::UlvoranX86, Board::UlvoranX64}) {
+    bool any = false;
+    std::ostringstream pre;
+    for (const UlvoranCall &u : t.ulvoranCalls) {
+      if (u.board != b)
+        continue;
+      any = true;
+      const Call *c = callAt(s, u.line);
+      pre << "+" << fmtMs((u.us - startOf(t, b)) / 1000.0) << " ms  "
+          << htmlEscape(u.text);
+      if (c)
+        pre << "    (line " << c->line << ": " << htmlEscape(c->text) << ")";
+      pre << '\n';
+    }
+    if (any)
+      html << "<h2>LED engine log, " << boardName(b) << "</h2>\n<pre>"
+           << pre.str() << "</pre>\n";
+  }
+  html << "<h2>Session</h2>\n<pre>" << htmlEscape(sessionText)
+       << "</pre>\n</body></html>\n";
+  std::ofstream out(dir + "/index.html");
+  out << html.str();
+  if (!out || !states) {
+    *error = "cannot write into " + dir;
+    return false;
+  }
+  return true;
+}
+
+} // namespace preview

@@ -1,0 +1,323 @@
+#include "lighting.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace preview;
+
+namespace {
+
+std::set<int> litKeys(const std::string &hex) {
+  std::vector<uint8_t> b;
+  EXPECT_TRUE(parseHex(hex, &b));
+  std::set<int> lit;
+  for (int i = 0; i < kTovrikKeys; i++) {
+    if (tovrikKeyLit(b.data(), i))
+      lit.insert(i);
+  }
+  return lit;
+}
+
+std::set<int> range(int from, int to) {
+  std::set<int> s;
+  for (int i = from; i <= to; i++)
+    s.insert(i);
+  return s;
+}
+
+std::set<int> unite(std::set<int> a, const std::set<int> &b) {
+  a.insert(b.begin(), b.end());
+  return a;
+}
+
+Session session(const std::string &text) {
+  Session s;
+  std::vector<std::string> errors;
+  EXPECT_TRUE(parseSession(text, &s, &errors));
+  return s;
+}
+
+RunLogs run(const std::string &player, const std::string &lib) {
+  RunLogs r;
+  r.player = readPlayerLog(parseLogText(player));
+  r.lines = parseLogText(lib);
+  return r;
+}
+
+// A key-grid block of the effect library: base grid, then key grid.
+std::string keyGridHex(const std::vector<std::pair<int, uint32_t>> &keys,
+                       uint32_t base) {
+  std::vector<uint32_t> v(2 * kDuvekCells, 0);
+  for (int i = 0; i < kDuvekCells; i++)
+    v[i] = base;
+  for (auto &k : keys)
+    v[kDuvekCells + k.first] = k.second;
+  std::string hex;
+  char buf[3];
+  for (uint32_t x : v) {
+    for (int s = 0; s < 32; s += 8) {
+      std::snprintf(buf, sizeof buf, "%02x", (x >> s) & 0xFF);
+      hex += buf;
+    }
+  }
+  return hex;
+}
+
+std::set<int> duvekLit(const Picture &p) {
+  std::set<int> s;
+  for (int i = 0; i < kDuvekCells; i++) {
+    if (p.duvek.cells[i])
+      s.insert((i / kDuvekColumns) << 8 | (i % kDuvekColumns));
+  }
+  return s;
+}
+
+} // namespace
+
+// Known bitmaps of the service protocol, read back through the key table.
+TEST(TovrikKeys, BitmapsReadBackAsTheirKeys) {
+  EXPECT_EQ(litKeys("000000000000026000020000000001"),
+            (std::set<int>{41, 62, 63, 64, 100}));
+  EXPECT_EQ(litKeys("fcc113000000000000000000000000"), range(1, 12));
+  EXPECT_EQ(litKeys("1cc001000000000000000000000000"), range(1, 6));
+  EXPECT_EQ(litKeys("040000000000000000000000000000"), (std::set<int>{1}));
+  // Only the ten positions without a key: nothing lit.
+  EXPECT_TRUE(litKeys("00000000010000018000000870808200").empty());
+  EXPECT_EQ(litKeys("fffffffffefffffe7ffffff78f7f7d"), range(0, 109));
+}
+
+TEST(TovrikKeys, TableIsLaidOutInSixRowsWithoutOverlap) {
+  const TovrikKey *k = tovrikKeys();
+  static const int kRowStart[] = {0, 16, 38, 60, 77, 96, 110};
+  std::set<int> bits;
+  for (int row = 0; row < 6; row++) {
+    for (int i = kRowStart[row]; i < kRowStart[row + 1]; i++) {
+      EXPECT_EQ(k[i].row, row) << i;
+      bits.insert(k[i].bit);
+      for (int j = kRowStart[row]; j < i; j++)
+        EXPECT_TRUE(k[j].x + k[j].width <= k[i].x ||
+                    k[i].x + k[i].width <= k[j].x)
+            << k[i].label << " overlaps " << k[j].label;
+    }
+  }
+  EXPECT_EQ(bits.size(), 110u);
+  EXPECT_STREQ(k[41].label, "W");
+  EXPECT_STREQ(k[100].label, "Space");
+  EXPECT_EQ(k[18].usage, 0x1E);
+}
+
+TEST(TovrikLog, HealthAndArmourShowOnTheBoardAfterUpdate) {
+  Session s = session("0 tovrik init\n"
+                      "50 tovrik setIlluminatedKeys 1 0x0000FF00\n"
+                      "50 tovrik updateHealthAndArmor 0.5 0.25\n"
+                      "50 tovrik update\n"
+                      "90 tovrik update\n");
+  RunLogs r = run("1000000 start\n"
+                  "1000010 call 1\n1000400 done 1 true\n"
+                  "1050000 call 2\n1050010 call 3\n"
+                  "1050020 call 4\n1050900 done 4\n"
+                  "1090000 call 5\n1090500 done 5\n1091000 end\n",
+                  "999000 ready\n"
+                  "1000100 led-control 15 1\n"
+                  "1000200 keys 20 0000000000000000000000000000000000000000\n"
+                  "1050100 light-control 0x00010102 0x0000FF00\n"
+                  "1050300 keys 20 1ce0010200000260000200000000010000000000\n"
+                  "1090300 keys 20 1ce0010200000260000200000000010000000000\n");
+  Timeline t;
+  addBoard(&t, Board::Tovrik, s, r);
+  const Picture *p = pictureAfterLine(t, Board::Tovrik, 4);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->line, 4);
+  EXPECT_EQ(p->tovrik.colour, 0x00FF00u);
+  EXPECT_TRUE(p->tovrik.sdkMode);
+  std::set<int> lit;
+  for (int i = 0; i < kTovrikKeys; i++) {
+    if (tovrikKeyLit(p->tovrik.bitmap, i))
+      lit.insert(i);
+  }
+  // F1 to F6, number keys 1 and 2, and the movement keys.
+  EXPECT_EQ(lit, unite(unite(range(1, 6), {18, 19}), {41, 62, 63, 64, 100}));
+  // The colour post and its frame are one moment; the same frame sent
+  // again changes nothing and makes no picture.
+  int pictures = 0;
+  for (const Picture &q : t.pictures)
+    pictures += q.line == 4 || q.line == 5;
+  EXPECT_EQ(pictures, 1);
+  EXPECT_EQ(pictureAfterLine(t, Board::Tovrik, 5), p);
+}
+
+TEST(TovrikLog, ColourPostsAndHandBack) {
+  TovrikState s;
+  std::string note;
+  LogLine l;
+  ASSERT_TRUE(parseLogLine("5 light-control 0x00000102 0x128020FF", &l));
+  EXPECT_TRUE(applyTovrikLine(l, &s, &note));
+  EXPECT_EQ(s.colour, 0x8020FFu) << "the top byte is not a colour";
+  ASSERT_TRUE(parseLogLine("6 light-control 0xFFFFFFFF 0x00000000", &l));
+  EXPECT_TRUE(applyTovrikLine(l, &s, &note));
+  EXPECT_TRUE(s.restored);
+  EXPECT_EQ(s.colour, 0x8020FFu);
+  ASSERT_TRUE(parseLogLine("7 keys 20 00ff", &l));
+  EXPECT_FALSE(applyTovrikLine(l, &s, &note)) << "short payload";
+  ASSERT_TRUE(parseLogLine("8 msg 0x0400 0x00000000 0x00000000", &l));
+  EXPECT_FALSE(applyTovrikLine(l, &s, &note));
+}
+
+TEST(DuvekEffects, KeyGridOverBaseGrid) {
+  uint32_t cells[kDuvekCells];
+  std::vector<uint8_t> block;
+  ASSERT_TRUE(parseHex(
+      keyGridHex({{3, 0x01007F7F}, {4, 0x000000FF}}, 0x00FF8000), &block));
+  ASSERT_TRUE(composeDuvekEffect(8, block, cells));
+  EXPECT_EQ(cells[3], 0x7F7F00u) << "flagged key entry wins, BGR to RGB";
+  EXPECT_EQ(cells[4], 0x0080FFu) << "entry without the flag shows the base";
+  EXPECT_EQ(cells[131], 0x0080FFu);
+  block.resize(1055);
+  EXPECT_FALSE(composeDuvekEffect(8, block, cells));
+  EXPECT_FALSE(composeDuvekEffect(2, std::vector<uint8_t>(527), cells));
+  ASSERT_TRUE(composeDuvekEffect(4, {0xFF, 0x00, 0x00, 0x00}, cells));
+  EXPECT_EQ(cells[0], 0xFF0000u);
+  EXPECT_EQ(cells[131], 0xFF0000u);
+  ASSERT_TRUE(composeDuvekEffect(0, {}, cells));
+  EXPECT_EQ(cells[77], 0u);
+  EXPECT_FALSE(composeDuvekEffect(3, std::vector<uint8_t>(1056), cells));
+}
+
+TEST(DuvekLog, BarsLightTheirKeyCodes) {
+  Session s = session("0 duvek init0\n"
+                      "10 duvek updateHealthAndArmor 0.5 0.25\n"
+                      "10 duvek update\n");
+  std::vector<std::pair<int, uint32_t>> keys;
+  for (int i : {47, 68, 69, 70, 117, 20})
+    keys.push_back({i, 0x0100FF00});
+  for (int c = 3; c <= 8; c++)
+    keys.push_back({c, 0x01007F7F});
+  for (int c = 2; c <= 3; c++)
+    keys.push_back({22 + c, 0x0100FFFF});
+  RunLogs r = run("100 start\n110 call 1\n200 done 1 0\n"
+                  "10100 call 2\n10110 call 3\n10900 done 3 0\n11000 end\n",
+                  "150 Init -> 0\n"
+                  "10500 CreateKeyboardEffect 8 " +
+                      keyGridHex(keys, 0) + " null -> 0\n");
+  Timeline t;
+  addBoard(&t, Board::Duvek, s, r);
+  const Picture *p = pictureAfterLine(t, Board::Duvek, 3);
+  ASSERT_NE(p, nullptr);
+  std::set<int> lit = duvekLit(*p);
+  std::set<int> want = {0x0003, 0x0004, 0x0005, 0x0006, 0x0007, 0x0008, 0x0102,
+                        0x0103, 0x0203, 0x0302, 0x0303, 0x0304, 0x0507, 0x0014};
+  EXPECT_EQ(lit, want);
+  EXPECT_EQ(p->duvek.cells[3], 0x7F7F00u);
+  EXPECT_EQ(p->duvek.cells[22 + 2], 0xFFFF00u);
+  EXPECT_EQ(pictureAfterLine(t, Board::Duvek, 2), nullptr);
+}
+
+// Two flashes 50 ms apart interleave their steps; each is matched to its
+// own call, with an update during the flashes that draws nothing.
+TEST(Flash, OverlappingFlashesAreTimedApart) {
+  Session s = session("0 tovrik onDamage\n"
+                      "50 tovrik onDamage\n"
+                      "60 tovrik update\n");
+  const char *on = "keys 20 ffffffffffffffffffffffffffffff0000000000";
+  const char *off = "keys 20 0000000000000000000000000000000000000000";
+  const char *frame = "keys 20 000000000000026000020000000001 0000000000";
+  std::string lib;
+  auto add = [&](int64_t ms10, const char *what) {
+    lib += std::to_string(1000000 + ms10 * 100) + " " + what + "\n";
+  };
+  // Times in tenths of a millisecond after 1 s.
+  add(3, "light-control 0x00010102 0x00FF0000");
+  add(4, on);
+  add(505, on);
+  add(1012, off);
+  add(1508, off);
+  add(2010, on);
+  add(2511, on);
+  add(2815, "light-control 0x00010102 0x0000FF00");
+  add(2816, frame);
+  add(3312, frame);
+  RunLogs r = run("1000000 start\n1000000 call 1\n1000050 done 1\n"
+                  "1050000 call 2\n1050050 done 2\n"
+                  "1060000 call 3\n1060050 done 3\n1400000 end\n",
+                  lib);
+  // The test frame's hex has a space in it on purpose nowhere: fix it up.
+  for (LogLine &l : r.lines) {
+    if (l.words.size() == 4 && l.words[0] == "keys") {
+      l.words[2] += l.words[3];
+      l.words.pop_back();
+    }
+  }
+  Timeline t;
+  addBoard(&t, Board::Tovrik, s, r);
+  ASSERT_EQ(t.flashes.size(), 2u);
+  const FlashTiming &a = t.flashes[0], &b = t.flashes[1];
+  ASSERT_TRUE(a.complete());
+  ASSERT_TRUE(b.complete());
+  EXPECT_NEAR(a.stepMs(0), 100.8, 0.01);
+  EXPECT_NEAR(a.stepMs(1), 99.8, 0.01);
+  EXPECT_NEAR(a.stepMs(2), 80.6, 0.01);
+  EXPECT_NEAR(b.stepMs(0), 100.3, 0.01);
+  EXPECT_NEAR(b.stepMs(1), 100.3, 0.01);
+  EXPECT_NEAR(b.stepMs(2), 80.1, 0.01);
+  EXPECT_TRUE(a.overlapping && b.overlapping);
+  // Flash steps belong to the onDamage calls, not to the update between.
+  for (const Picture &p : t.pictures)
+    EXPECT_NE(p.line, 3) << p.note;
+  const Picture *last = pictureAfterLine(t, Board::Tovrik, 3);
+  ASSERT_NE(last, nullptr);
+  EXPECT_EQ(last->tovrik.colour, 0x00FF00u);
+}
+
+TEST(Flash, MissingStepsLeaveTheTimingIncomplete) {
+  Session s = session("0 duvek onDamage\n");
+  RunLogs r = run("0 start\n10 call 1\n20 done 1\n",
+                  "1000 CreateKeyboardEffect 2 " + std::string(1056, '0') +
+                      " null -> 0\n");
+  Timeline t;
+  addBoard(&t, Board::Duvek, s, r);
+  ASSERT_EQ(t.flashes.size(), 1u);
+  EXPECT_FALSE(t.flashes[0].complete());
+  EXPECT_LT(t.flashes[0].stepMs(0), 0);
+}
+
+TEST(UlvoranLog, CallsBecomeColoursBitmapsAndKeys) {
+  UlvoranState s;
+  std::string note;
+  LogLine l;
+  ASSERT_TRUE(parseLogLine("1 UlvoLedSetLighting 100 50 0 -> 1", &l));
+  EXPECT_TRUE(applyUlvoranLine(l, &s, &note));
+  EXPECT_EQ(s.colour, 0xFF8000u);
+  ASSERT_TRUE(parseLogLine("2 UlvoLedSetLightingForKeyWithHidCode 58 0 0 "
+                           "100 -> 1",
+                           &l));
+  EXPECT_TRUE(applyUlvoranLine(l, &s, &note));
+  ASSERT_TRUE(parseLogLine("3 UlvoLedSetLightingForKeyWithHidCode 58 0 100 "
+                           "0 -> 1",
+                           &l));
+  EXPECT_TRUE(applyUlvoranLine(l, &s, &note));
+  ASSERT_EQ(s.keys.size(), 1u) << "a key set twice keeps its latest colour";
+  EXPECT_EQ(s.keys[0].colour, 0x00FF00u);
+  ASSERT_TRUE(parseLogLine("4 UlvoLedSetLightingFromBitmap 00ff7f -> 1", &l));
+  EXPECT_TRUE(applyUlvoranLine(l, &s, &note));
+  EXPECT_EQ(s.bitmap, (std::vector<uint8_t>{0, 255, 127}));
+  ASSERT_TRUE(parseLogLine("5 UlvoLedInit -> 1", &l));
+  EXPECT_FALSE(applyUlvoranLine(l, &s, &note));
+  EXPECT_EQ(percentToByte(-3), 0);
+  EXPECT_EQ(percentToByte(250), 255);
+}
+
+TEST(Logs, PartialLastLineWaitsAndPlayerLogPairsCalls) {
+  std::vector<LogLine> lines = parseLogText("ready\n12 call 3\n15 done 3 -1\n"
+                                            "20 call 4\n21 do");
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0].us, -1);
+  EXPECT_EQ(lines[0].text, "ready");
+  PlayerLog p = readPlayerLog(lines);
+  ASSERT_EQ(p.calls.size(), 2u);
+  EXPECT_EQ(p.calls[0].line, 3);
+  EXPECT_EQ(p.calls[0].doneUs, 15);
+  EXPECT_EQ(p.calls[0].result, "-1");
+  EXPECT_EQ(p.calls[1].doneUs, 20);
+  EXPECT_FALSE(p.ended);
+}

@@ -1,0 +1,137 @@
+#include "session.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace preview;
+
+namespace {
+
+std::vector<std::string> errorsOf(const std::string &text) {
+  Session s;
+  std::vector<std::string> errors;
+  EXPECT_FALSE(parseSession(text, &s, &errors));
+  EXPECT_TRUE(s.calls.empty()) << "a bad session must keep nothing";
+  return errors;
+}
+
+Session parsed(const std::string &text) {
+  Session s;
+  std::vector<std::string> errors;
+  EXPECT_TRUE(parseSession(text, &s, &errors))
+      << (errors.empty() ? "" : errors[0]);
+  return s;
+}
+
+} // namespace
+
+TEST(Session, DefaultSessionCallsEveryNativeMethod) {
+  std::string text;
+  ASSERT_TRUE(readFile(PREVIEW_SOURCE_DIR "/sessions/default.session", &text));
+  Session s = parsed(text);
+  std::set<const Method *> used;
+  int damage[3] = {};
+  for (const Call &c : s.calls) {
+    used.insert(c.method);
+    if (std::string(c.method->name) == "onDamage")
+      damage[static_cast<int>(c.method->library)]++;
+  }
+  for (Library lib : {Library::Tovrik, Library::Duvek, Library::Ulvoran}) {
+    int n = 0;
+    const Method *m = methodsOf(lib, &n);
+    for (int i = 0; i < n; i++)
+      EXPECT_TRUE(used.count(&m[i])) << libraryName(lib) << " " << m[i].name;
+  }
+  // One flash alone and two that overlap, on both keyboards.
+  EXPECT_EQ(damage[0], 3);
+  EXPECT_EQ(damage[1], 3);
+}
+
+TEST(Session, ArgumentsFollowTheJavaTypes) {
+  Session s = parsed("# start\n"
+                     "\n"
+                     "0 tovrik setIlluminatedKeys 1 0x0000FF00\n"
+                     "5 tovrik displayPotionColor 0xFFFFFFFF  # all bits\n"
+                     "5 duvek updateHealthAndArmor 0.5 -0.25\n"
+                     "7 duvek setShowHealth false\n"
+                     "7 duvek setShowArmor 1\n"
+                     "9 ulvoran UlvoLedSetLightingFromBitmap ff00*2,7f\n"
+                     "9 ulvoran UlvoLedSetLighting -5 2147483647 -2147483648\n"
+                     "9 ulvoran UlvoLedPulseSingleKey 1 2 3 4 5 6 7 8 true\n");
+  ASSERT_EQ(s.calls.size(), 8u);
+  EXPECT_EQ(s.calls[0].line, 3);
+  EXPECT_EQ(s.calls[0].args[1].i, 0x0000FF00);
+  EXPECT_EQ(s.calls[1].args[0].i, -1);
+  EXPECT_EQ(s.calls[1].text, "5 tovrik displayPotionColor 0xFFFFFFFF");
+  EXPECT_FLOAT_EQ(s.calls[2].args[1].f, -0.25f);
+  EXPECT_FALSE(s.calls[3].args[0].z);
+  EXPECT_TRUE(s.calls[4].args[0].z);
+  EXPECT_EQ(s.calls[5].args[0].bytes,
+            (std::vector<uint8_t>{0xff, 0x00, 0xff, 0x00, 0x7f}));
+  EXPECT_EQ(s.calls[6].args[0].i, -5);
+  EXPECT_EQ(s.calls[6].args[2].i, INT32_MIN);
+  EXPECT_TRUE(s.calls[7].args[8].z);
+  EXPECT_EQ(parsed("0 ulvoran UlvoLedSetLightingFromBitmap -\n")
+                .calls[0]
+                .args[0]
+                .bytes.size(),
+            0u);
+}
+
+TEST(Session, MalformedLinesNameTheirLine) {
+  struct Case {
+    const char *text;
+    const char *error;
+  } cases[] = {
+      {"0 razer init\n", "line 1: unknown library 'razer'"},
+      {"0 tovrik init0\n", "line 1: tovrik has no native method 'init0'"},
+      {"0 duvek Init\n", "line 1: duvek has no native method 'Init'"},
+      {"\n\n0 tovrik update now\n", "line 3: tovrik update takes 0"},
+      {"0 tovrik setIlluminatedKeys 1\n",
+       "line 1: tovrik setIlluminatedKeys takes 2 argument(s), got 1"},
+      {"10 tovrik init\n5 tovrik update\n",
+       "line 2: time 5 goes back before 10"},
+      {"0 tovrik displayPotionColor 0xGG\n",
+       "line 1: argument 1 '0xGG' is not an int"},
+      {"0 tovrik displayPotionColor 0x100000000\n", "is not an int"},
+      {"0 tovrik displayPotionColor 2147483648\n", "is not an int"},
+      {"0 tovrik displayPotionColor 1.5\n", "is not an int"},
+      {"0 duvek updateHealthAndArmor 0.5 half\n",
+       "line 1: argument 2 'half' is not a float"},
+      {"0 duvek updateHealthAndArmor nan 0\n", "is not a float"},
+      {"0 duvek setShowHealth yes\n", "'yes' is not a boolean"},
+      {"0 ulvoran UlvoLedSetLightingFromBitmap abc\n", "is not a byte array"},
+      {"0 ulvoran UlvoLedSetLightingFromBitmap ff*x\n", "is not a byte array"},
+      {"0 ulvoran UlvoLedSetLightingFromBitmap ff,\n", "is not a byte array"},
+      {"-1 tovrik init\n", "line 1: '-1' is not a time"},
+      {"1.5 tovrik init\n", "is not a time"},
+      {"0 tovrik\n", "line 1: expected '<ms> <library> <method>"},
+  };
+  for (const Case &c : cases) {
+    std::vector<std::string> errors = errorsOf(c.text);
+    ASSERT_EQ(errors.size(), 1u) << c.text;
+    EXPECT_NE(errors[0].find(c.error), std::string::npos)
+        << c.text << " gave: " << errors[0];
+  }
+}
+
+TEST(Session, EveryBadLineIsReportedAndNothingIsKept) {
+  std::vector<std::string> errors = errorsOf("0 tovrik init\n"
+                                             "50 tovrik bogus\n"
+                                             "60 tovrik update\n"
+                                             "40 duvek update\n"
+                                             "70 duvek update 1\n");
+  ASSERT_EQ(errors.size(), 3u);
+  EXPECT_EQ(errors[0].rfind("line 2:", 0), 0u);
+  EXPECT_EQ(errors[1].rfind("line 4: time 40 goes back before 60", 0), 0u);
+  EXPECT_EQ(errors[2].rfind("line 5:", 0), 0u);
+}
+
+TEST(Session, EqualTimesAndCommentsAreFine) {
+  Session s = parsed("0 tovrik init # take over\n"
+                     "   0\ttovrik update\n"
+                     "# 5 razer init: only a comment\n");
+  ASSERT_EQ(s.calls.size(), 2u);
+  EXPECT_EQ(s.calls[1].line, 2);
+}
