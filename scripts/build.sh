@@ -3,9 +3,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
+mkdir -p build
 for preset in mingw-x86 mingw-x64; do
-  cmake --preset "$preset" -DBUILD_TESTING=OFF >/dev/null
-  cmake --build --preset "$preset" 2>&1 | grep -v '^\[' || true
-  test "${PIPESTATUS[0]}" -eq 0
+  log=build/$preset-build.log
+  if ! { cmake --preset "$preset" -DBUILD_TESTING=OFF >"$log" 2>&1 &&
+    cmake --build "build/$preset" -j"$(nproc)" >>"$log" 2>&1; }; then
+    tail -n 40 "$log"
+    exit 1
+  fi
 done
 ls -l dist/x86/*.dll dist/x64/*.dll
