@@ -17,7 +17,8 @@ constexpr int kHeader = 52;
 void drawHeader(Image *img, const std::string &caption,
                 const std::string &note) {
   drawText(img, kMargin, 10, caption, kCaption, 2);
-  drawText(img, kMargin, 34, note, kNote, 1);
+  std::string shown = note.size() > 150 ? note.substr(0, 147) + "..." : note;
+  drawText(img, kMargin, 34, shown, kNote, 1);
 }
 
 void drawKey(Image *img, int x, int y, int w, int h, uint32_t colour,

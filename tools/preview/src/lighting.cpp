@@ -169,7 +169,12 @@ bool applyUlvoranLine(const LogLine &l, UlvoranState *s, std::string *note) {
   const std::vector<std::string> &w = l.words;
   if (w.empty() || w[0].rfind("UlvoLed", 0) != 0)
     return false;
-  *note = l.text;
+  *note = "";
+  for (const std::string &word : w) {
+    bool bulky = word.size() > 16;
+    *note += (note->empty() ? "" : " ") +
+             (bulky ? "<" + std::to_string(word.size() / 2) + " bytes>" : word);
+  }
   const std::string name = w[0].substr(7);
   if (name == "SetLighting" && ulvoranArgs(w, 3)) {
     s->haveColour = true;

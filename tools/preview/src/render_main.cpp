@@ -4,6 +4,7 @@
 //
 //   preview_render --session FILE --run32 DIR [--run64 DIR] --out DIR
 //   preview_render --session FILE --live DIR
+//   preview_render --session FILE --check
 //
 // A run folder holds player.log and the stand-ins' logs tovrik.log,
 // dvglow.log and ulvo.log.
@@ -14,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -23,9 +25,16 @@ namespace {
 
 struct Options {
   std::string session, run32, run64, out, live;
+  bool check = false;
 };
 
 bool parseOptions(int argc, char **argv, Options *o) {
+  if (argc == 4 && std::strcmp(argv[3], "--check") == 0 &&
+      std::strcmp(argv[1], "--session") == 0) {
+    o->session = argv[2];
+    o->check = true;
+    return true;
+  }
   for (int i = 1; i + 1 < argc; i += 2) {
     std::string k = argv[i], v = argv[i + 1];
     if (k == "--session")
@@ -104,7 +113,7 @@ int main(int argc, char **argv) {
   if (!parseOptions(argc, argv, &o)) {
     std::fprintf(stderr,
                  "usage: %s --session FILE (--run32 DIR [--run64 DIR] --out "
-                 "DIR | --live DIR)\n",
+                 "DIR | --live DIR | --check)\n",
                  argv[0]);
     return 2;
   }
@@ -120,9 +129,13 @@ int main(int argc, char **argv) {
       std::fprintf(stderr, "%s:%s\n", o.session.c_str(), e.c_str());
     return 2;
   }
+  if (o.check)
+    return 0;
   if (!o.live.empty())
     return followLive(session, o.live);
   Timeline t = buildTimeline(session, o.run32, o.run64);
+  std::error_code ec;
+  std::filesystem::create_directories(o.out, ec);
   std::string error;
   if (!writeReport(o.out, t, session, text, &error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
