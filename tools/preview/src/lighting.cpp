@@ -41,6 +41,18 @@ std::string resultOf(const LogLine &l) {
 
 } // namespace
 
+std::string abbreviateHex(const std::string &text) {
+  std::string out;
+  for (const std::string &word : splitWords(text)) {
+    bool bulky =
+        word.size() > 16 &&
+        word.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+    out += (out.empty() ? "" : " ") +
+           (bulky ? "<" + std::to_string(word.size() / 2) + " bytes>" : word);
+  }
+  return out;
+}
+
 const char *boardName(Board b) {
   switch (b) {
   case Board::Tovrik:
@@ -169,12 +181,7 @@ bool applyUlvoranLine(const LogLine &l, UlvoranState *s, std::string *note) {
   const std::vector<std::string> &w = l.words;
   if (w.empty() || w[0].rfind("UlvoLed", 0) != 0)
     return false;
-  *note = "";
-  for (const std::string &word : w) {
-    bool bulky = word.size() > 16;
-    *note += (note->empty() ? "" : " ") +
-             (bulky ? "<" + std::to_string(word.size() / 2) + " bytes>" : word);
-  }
+  *note = abbreviateHex(l.text);
   const std::string name = w[0].substr(7);
   if (name == "SetLighting" && ulvoranArgs(w, 3)) {
     s->haveColour = true;

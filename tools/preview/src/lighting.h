@@ -62,6 +62,9 @@ struct UlvoranState {
 bool applyUlvoranLine(const LogLine &line, UlvoranState *state,
                       std::string *note);
 
+// The text with every long hexadecimal word shown as "<N bytes>".
+std::string abbreviateHex(const std::string &text);
+
 // Percent (0..100, clamped) to a byte.
 uint8_t percentToByte(int32_t percent);
 

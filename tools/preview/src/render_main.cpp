@@ -5,6 +5,10 @@
 //   preview_render --session FILE --run32 DIR [--run64 DIR] --out DIR
 //   preview_render --session FILE --live DIR
 //   preview_render --session FILE --check
+//   preview_render --pixels PNG RRGGBB...
+//
+// --pixels counts the pixels of each colour (within a small tolerance) in a
+// picture, such as a browser's screenshot of index.html, one count a line.
 //
 // A run folder holds player.log and the stand-ins' logs tovrik.log,
 // dvglow.log and ulvo.log.
@@ -12,8 +16,22 @@
 #include "live.h"
 #include "report.h"
 
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_PNG
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#endif
+#include <stb/stb_image.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -106,9 +124,33 @@ int followLive(const Session &s, const std::string &dir) {
   }
 }
 
+int countPixels(int argc, char **argv) {
+  int w = 0, h = 0, n = 0;
+  unsigned char *px = stbi_load(argv[2], &w, &h, &n, 3);
+  if (!px) {
+    std::fprintf(stderr, "%s: not a PNG picture\n", argv[2]);
+    return 2;
+  }
+  for (int a = 3; a < argc; a++) {
+    unsigned long rgb = std::strtoul(argv[a], nullptr, 16);
+    long count = 0;
+    for (long i = 0; i < static_cast<long>(w) * h; i++) {
+      int dr = px[i * 3] - static_cast<int>(rgb >> 16 & 0xFF);
+      int dg = px[i * 3 + 1] - static_cast<int>(rgb >> 8 & 0xFF);
+      int db = px[i * 3 + 2] - static_cast<int>(rgb & 0xFF);
+      count += dr * dr + dg * dg + db * db <= 3 * 8 * 8;
+    }
+    std::printf("%s %ld\n", argv[a], count);
+  }
+  stbi_image_free(px);
+  return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
+  if (argc >= 4 && std::strcmp(argv[1], "--pixels") == 0)
+    return countPixels(argc, argv);
   Options o;
   if (!parseOptions(argc, argv, &o)) {
     std::fprintf(stderr,

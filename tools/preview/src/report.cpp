@@ -207,7 +207,7 @@ bool writeReport(const std::string &dir, const Timeline &t, const Session &s,
       any = true;
       const Call *c = callAt(s, u.line);
       pre << "+" << fmtMs((u.us - startOf(t, b)) / 1000.0) << " ms  "
-          << htmlEscape(u.text);
+          << htmlEscape(abbreviateHex(u.text));
       if (c)
         pre << "    (line " << c->line << ": " << htmlEscape(c->text) << ")";
       pre << '\n';

@@ -301,6 +301,9 @@ TEST(UlvoranLog, CallsBecomeColoursBitmapsAndKeys) {
   ASSERT_TRUE(parseLogLine("4 UlvoLedSetLightingFromBitmap 00ff7f -> 1", &l));
   EXPECT_TRUE(applyUlvoranLine(l, &s, &note));
   EXPECT_EQ(s.bitmap, (std::vector<uint8_t>{0, 255, 127}));
+  EXPECT_EQ(abbreviateHex("7 UlvoLedSetLightingFromBitmap "
+                          "00112233445566778899 -> 1"),
+            "7 UlvoLedSetLightingFromBitmap <10 bytes> -> 1");
   ASSERT_TRUE(parseLogLine("5 UlvoLedInit -> 1", &l));
   EXPECT_FALSE(applyUlvoranLine(l, &s, &note));
   EXPECT_EQ(percentToByte(-3), 0);

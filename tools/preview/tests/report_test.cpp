@@ -73,7 +73,8 @@ TEST(Report, WritesOnePngPerPictureAndAnIndex) {
       << states;
   EXPECT_NE(states.find("3 duvek line 3 effect 4 cells 0000=ff0000"),
             std::string::npos);
-  std::system(("rm -rf " + dir).c_str());
+  if (!::testing::Test::HasFailure())
+    std::system(("rm -rf " + dir).c_str());
 
   std::string term = terminalBoard(t.pictures[2]);
   EXPECT_NE(term.find("\x1b[48;2;255;0;0m"), std::string::npos);
