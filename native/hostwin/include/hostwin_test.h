@@ -25,6 +25,8 @@ HOSTWIN_API int hostwin_reg_open_handles(void);
 /* The path handed to the most recent LoadLibraryA, and the number of calls. */
 HOSTWIN_API const char *hostwin_last_load_path(void);
 HOSTWIN_API int hostwin_load_calls(void);
+/* Windows that exist now, of every thread. */
+HOSTWIN_API int hostwin_live_windows(void);
 
 #ifdef __cplusplus
 }

@@ -15,6 +15,17 @@
  * - Only sent messages are handled while a thread waits in SendMessageW, as
  *   on Windows; there is no QS_* filtering, no WM_QUIT special casing beyond
  *   GetMessageW returning 0, no timers and no painting.
+ * - Messaging: registered names are process-wide (ids from 0xC000); a window
+ *   belongs to the thread that made it and each thread has one queue.
+ *   GetMessageW and PeekMessageW ignore their window and range filters; of
+ *   PeekMessageW's flags only PM_REMOVE and PM_QS_SENDMESSAGE count.
+ *   Creation calls the procedure with WM_NCCREATE and WM_CREATE (lParam 0,
+ *   no CREATESTRUCT); destruction with WM_DESTROY and WM_NCDESTROY.  A
+ *   window whose parent is neither null nor HWND_MESSAGE is a child and no
+ *   broadcast or FindWindowW reaches it.  Classes are process-wide whatever
+ *   the instance handle.  Set{Window,Class}LongPtrW know only the window
+ *   procedure.  Messages waiting for a window that is destroyed are dropped
+ *   (a blocked sender gets 0).  A thread that ends leaves its windows alive.
  * - LoadLibraryA is dlopen (RTLD_NOW | RTLD_LOCAL); a bare name is searched
  *   along LD_LIBRARY_PATH, a name with a slash is taken as a path.
  *   GetProcAddress is dlsym.  DllMain does not exist: static constructors and
@@ -58,6 +69,7 @@ typedef uintptr_t WPARAM;
 typedef intptr_t LPARAM;
 typedef intptr_t LRESULT;
 typedef uintptr_t ULONG_PTR;
+typedef intptr_t LONG_PTR;
 typedef ULONG_PTR DWORD_PTR;
 typedef uint16_t ATOM;
 typedef DWORD ACCESS_MASK;
@@ -136,6 +148,9 @@ typedef struct tagMSG {
 #define HWND_MESSAGE ((HWND)(intptr_t)-3)
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
+#define PM_QS_SENDMESSAGE 0x00400000
+#define GWLP_WNDPROC (-4)
+#define GCLP_WNDPROC (-24)
 
 HOSTWIN_API UINT WINAPI RegisterWindowMessageA(LPCSTR name);
 HOSTWIN_API ATOM WINAPI RegisterClassExW(const WNDCLASSEXW *wc);
@@ -147,6 +162,14 @@ HOSTWIN_API HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className,
                                         LPVOID param);
 HOSTWIN_API BOOL WINAPI DestroyWindow(HWND wnd);
 HOSTWIN_API BOOL WINAPI IsWindow(HWND wnd);
+HOSTWIN_API BOOL WINAPI GetClassInfoExW(HINSTANCE inst, LPCWSTR name,
+                                        WNDCLASSEXW *wc);
+HOSTWIN_API LONG_PTR WINAPI SetWindowLongPtrW(HWND wnd, int index,
+                                              LONG_PTR value);
+HOSTWIN_API ULONG_PTR WINAPI SetClassLongPtrW(HWND wnd, int index,
+                                              LONG_PTR value);
+HOSTWIN_API HWND WINAPI FindWindowExW(HWND parent, HWND after,
+                                      LPCWSTR className, LPCWSTR windowName);
 HOSTWIN_API LRESULT WINAPI DefWindowProcW(HWND wnd, UINT msg, WPARAM wp,
                                           LPARAM lp);
 HOSTWIN_API HWND WINAPI FindWindowW(LPCWSTR className, LPCWSTR windowName);

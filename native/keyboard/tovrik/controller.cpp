@@ -1,0 +1,128 @@
+#include "controller.h"
+
+#include <windows.h>
+
+#include "frame.h"
+#include "talk_link.h"
+
+ControllerState controllerState;
+
+namespace {
+
+void postColor(uint8_t first, uint32_t color) {
+  TalkLink::postLight(first, 1, 2, static_cast<uint8_t>(color >> 16),
+                      static_cast<uint8_t>(color >> 8),
+                      static_cast<uint8_t>(color));
+}
+
+// Claims the colour before posting it, so that two renders racing on one
+// change post it once.
+void postKeyColorIfChanged(uint32_t color) {
+  if (controllerState.lastSentColor.exchange(color) != color)
+    postColor(1, color);
+}
+
+FrameInputs currentInputs() {
+  ControllerState &s = controllerState;
+  return FrameInputs{s.illuminatedKeys.load(), s.showHealth.load(),
+                     s.showArmor.load(), s.health.load(), s.armor.load()};
+}
+
+// The worker holds a reference to this library for its whole life, so a
+// host that frees the library mid-flash never leaves it running unmapped
+// code; the last reference goes as the thread exits.
+DWORD WINAPI flashWorker(LPVOID module) {
+  damageFlash(nullptr);
+  if (module)
+    FreeLibraryAndExitThread(static_cast<HMODULE>(module), 0);
+  return 0;
+}
+
+HMODULE pinThisLibrary() {
+  HMODULE self = nullptr;
+  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                          reinterpret_cast<LPCWSTR>(&flashWorker), &self))
+    return nullptr;
+  return self;
+}
+
+} // namespace
+
+void renderFrame() {
+  ControllerState &s = controllerState;
+  if (!s.initialized.load() || s.flashing.load())
+    return;
+  postKeyColorIfChanged(s.keyColor.load());
+  KeyFrame frame;
+  composeFrame(currentInputs(), frame);
+  TalkLink::sendKeys(frame);
+}
+
+unsigned long damageFlash(void *) {
+  ControllerState &s = controllerState;
+  if (!s.initialized.load())
+    return 0;
+  s.flashing.store(true);
+  if (s.lastSentColor.exchange(kFlashRed) != kFlashRed)
+    postColor(1, kFlashRed);
+  TalkLink::lightAllKeys();
+  Sleep(kFlashOnMs);
+  TalkLink::clearKeys();
+  Sleep(kFlashOffMs);
+  TalkLink::lightAllKeys();
+  Sleep(kFlashLastMs);
+  s.flashing.store(false);
+  renderFrame();
+  return 0;
+}
+
+bool controllerInit() {
+  controllerState.initialized.store(false);
+  if (!TalkLink::findService())
+    return false;
+  TalkLink::setSdkMode(1);
+  TalkLink::clearKeys();
+  controllerState.initialized.store(true);
+  return true;
+}
+
+void controllerUnInit() {
+  TalkLink::restoreLight();
+  TalkLink::setSdkMode(0);
+}
+
+void controllerUpdate() { renderFrame(); }
+
+void controllerOnDamage() {
+  HMODULE self = pinThisLibrary();
+  HANDLE thread = CreateThread(nullptr, 0, flashWorker, self, 0, nullptr);
+  if (!thread) {
+    if (self)
+      FreeLibrary(self);
+    return;
+  }
+  CloseHandle(thread);
+}
+
+void controllerDisplayPotionColor(int32_t color) {
+  postColor(0, static_cast<uint32_t>(color));
+  TalkLink::lightAllKeys();
+}
+
+void controllerSetIlluminatedKeys(int32_t mode, int32_t color) {
+  controllerState.illuminatedKeys.store(mode);
+  controllerState.keyColor.store(static_cast<uint32_t>(color));
+}
+
+void controllerSetShowHealth(bool show) {
+  controllerState.showHealth.store(show);
+}
+
+void controllerSetShowArmor(bool show) {
+  controllerState.showArmor.store(show);
+}
+
+void controllerUpdateHealthAndArmor(float health, float armor) {
+  controllerState.health.store(health);
+  controllerState.armor.store(armor);
+}

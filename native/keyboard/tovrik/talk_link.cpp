@@ -1,0 +1,223 @@
+// The window-system half of the link.  The bitmap itself is plain code in
+// key_bitmap.cpp; this file only guards it and moves it.
+//
+// Locks.  `bitmapLock` guards the held bitmap and is held only while a
+// payload is composed and copied out, never across a send: the window
+// procedure takes it for a report, and a report can arrive on the loading
+// thread while that same thread waits inside its own send.  `sendLock` is
+// held from composing a payload to the end of its send, so payloads reach
+// the service in the order they were composed and a stale bitmap never
+// overtakes a newer one.  A service may send to our window while it handles
+// someone else's bitmap, and only the loading thread can take that message;
+// so the loading thread never blocks on `sendLock` but keeps handling sent
+// messages while it waits for it.
+#include "talk_link.h"
+
+#include <atomic>
+
+namespace {
+
+const wchar_t kClassName[] = L"Vesk MK Pro SDK Class";
+const wchar_t kWindowName[] = L"Vesk MK Pro SDK Window";
+const wchar_t kServiceName[] = L"TOVRIK TALK";
+constexpr WPARAM kSdkModeSelector = 15;
+constexpr WPARAM kRestoreSelector = 0xFFFFFFFF;
+
+UINT ledAttachMsg;
+UINT ledControlMsg;
+UINT lightAttachMsg;
+UINT lightControlMsg;
+std::atomic<HWND> service{nullptr};
+std::atomic<HWND> own{nullptr};
+DWORD ownerThread;
+LedBitmap held;
+CRITICAL_SECTION bitmapLock;
+CRITICAL_SECTION sendLock;
+
+void enterSendLock() {
+  if (GetCurrentThreadId() != ownerThread) {
+    EnterCriticalSection(&sendLock);
+    return;
+  }
+  while (!TryEnterCriticalSection(&sendLock)) {
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    Sleep(1);
+  }
+}
+
+void sendPayload(HWND to, const KeyBitmapPayload &payload) {
+  COPYDATASTRUCT cds{};
+  cds.dwData = 0;
+  cds.cbData = sizeof payload.bytes;
+  cds.lpData = const_cast<uint8_t *>(payload.bytes);
+  SendMessageW(to, WM_COPYDATA, ledControlMsg, reinterpret_cast<LPARAM>(&cds));
+}
+
+// Composes under the bitmap lock and sends outside it, in send order.
+template <typename Compose> void composeAndSend(Compose compose) {
+  HWND to = service.load();
+  if (!to)
+    return;
+  enterSendLock();
+  EnterCriticalSection(&bitmapLock);
+  compose(held);
+  KeyBitmapPayload payload = makePayload(held);
+  LeaveCriticalSection(&bitmapLock);
+  sendPayload(to, payload);
+  LeaveCriticalSection(&sendLock);
+}
+
+void postToService(UINT msg, WPARAM wp, LPARAM lp) {
+  HWND to = service.load();
+  if (to)
+    PostMessageW(to, msg, wp, lp);
+}
+
+void registerClass() {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_VREDRAW | CS_HREDRAW;
+  wc.lpfnWndProc = TalkLink::windowProc;
+  wc.lpszClassName = kClassName;
+  if (RegisterClassExW(&wc))
+    return;
+  // Left by an earlier copy of this library that was unloaded on another
+  // thread; its procedure was reset to the default one, so it can go.
+  UnregisterClassW(kClassName, nullptr);
+  RegisterClassExW(&wc);
+}
+
+HWND createOwnWindow() {
+  HWND wnd = CreateWindowExW(
+      0, kClassName, kWindowName, WS_DISABLED, CW_USEDEFAULT, CW_USEDEFAULT,
+      CW_USEDEFAULT, CW_USEDEFAULT, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  // Whatever class the window came from, its messages come here.
+  if (wnd)
+    SetWindowLongPtrW(wnd, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(TalkLink::windowProc));
+  return wnd;
+}
+
+bool isAttach(UINT msg, LPARAM lp) {
+  return lp == 1 && ((ledAttachMsg && msg == ledAttachMsg) ||
+                     (lightAttachMsg && msg == lightAttachMsg));
+}
+
+} // namespace
+
+TalkLink::TalkLink() {
+  InitializeCriticalSection(&bitmapLock);
+  InitializeCriticalSection(&sendLock);
+  ownerThread = GetCurrentThreadId();
+  service.store(nullptr);
+  ledDiscoverId_ =
+      RegisterWindowMessageA("WM_TOVRIK_TALK_LED_CONTROL_API_DISCOVER");
+  ledAttachMsg =
+      RegisterWindowMessageA("WM_TOVRIK_TALK_LED_CONTROL_API_ATTACH");
+  ledControlMsg = RegisterWindowMessageA("WM_TOVRIK_TALK_LED_CONTROL_API");
+  lightDiscoverId_ =
+      RegisterWindowMessageA("WM_TOVRIK_TALK_LIGHT_CONTROL_API_DISCOVER");
+  lightAttachMsg =
+      RegisterWindowMessageA("WM_TOVRIK_TALK_LIGHT_CONTROL_API_ATTACH");
+  lightControlMsg = RegisterWindowMessageA("WM_TOVRIK_TALK_LIGHT_CONTROL_API");
+  registerClass();
+  own_ = createOwnWindow();
+  own.store(own_);
+  if (own_)
+    PostMessageW(HWND_BROADCAST, ledDiscoverId_, reinterpret_cast<WPARAM>(own_),
+                 0);
+  if (!service.load())
+    service.store(FindWindowW(kServiceName, kServiceName));
+}
+
+// Windows lets only the owner thread destroy a window.  When the library
+// goes on another thread (the last flash worker releasing it), the window
+// and its class are handed the default procedure instead, and the window is
+// asked to close itself the next time the loading thread pumps.
+TalkLink::~TalkLink() {
+  own.store(nullptr);
+  if (own_ && GetCurrentThreadId() == ownerThread) {
+    DestroyWindow(own_);
+    UnregisterClassW(kClassName, nullptr);
+  } else if (own_) {
+    auto def = reinterpret_cast<LONG_PTR>(DefWindowProcW);
+    SetWindowLongPtrW(own_, GWLP_WNDPROC, def);
+    SetClassLongPtrW(own_, GCLP_WNDPROC, def);
+    PostMessageW(own_, WM_CLOSE, 0, 0);
+  } else {
+    UnregisterClassW(kClassName, nullptr);
+  }
+  DeleteCriticalSection(&sendLock);
+  DeleteCriticalSection(&bitmapLock);
+}
+
+bool TalkLink::findService() {
+  HWND known = service.load();
+  if (known && IsWindow(known))
+    return true;
+  HWND found = FindWindowW(kServiceName, kServiceName);
+  // An attach that arrived meanwhile wins over the lookup.
+  service.compare_exchange_strong(known, found);
+  HWND now = service.load();
+  return now && IsWindow(now);
+}
+
+void TalkLink::setSdkMode(int32_t mode) {
+  postToService(ledControlMsg, kSdkModeSelector, static_cast<LPARAM>(mode));
+}
+
+void TalkLink::clearKeys() {
+  composeAndSend([](LedBitmap &b) { fillBitmap(b, false); });
+}
+
+void TalkLink::lightAllKeys() {
+  composeAndSend([](LedBitmap &b) { fillBitmap(b, true); });
+}
+
+void TalkLink::sendKeys(const KeyFrame &frame) {
+  composeAndSend([&frame](LedBitmap &b) { applyFrame(b, frame); });
+}
+
+void TalkLink::postLight(uint8_t first, uint8_t second, uint8_t third,
+                         uint8_t red, uint8_t green, uint8_t blue) {
+  postToService(lightControlMsg, packBytes(first, second, third),
+                static_cast<LPARAM>(packBytes(red, green, blue)));
+}
+
+void TalkLink::restoreLight() {
+  postToService(lightControlMsg, kRestoreSelector, 0);
+}
+
+LRESULT CALLBACK TalkLink::windowProc(HWND wnd, UINT msg, WPARAM wp,
+                                      LPARAM lp) {
+  if (isAttach(msg, lp)) {
+    service.store(reinterpret_cast<HWND>(wp));
+    return 0;
+  }
+  if (msg == WM_COPYDATA && wp == ledControlMsg && ledControlMsg) {
+    const auto *cds = reinterpret_cast<const COPYDATASTRUCT *>(lp);
+    if (cds) {
+      EnterCriticalSection(&bitmapLock);
+      readReport(cds->lpData, cds->cbData, held);
+      LeaveCriticalSection(&bitmapLock);
+    }
+    return 0;
+  }
+  return DefWindowProcW(wnd, msg, wp, lp);
+}
+
+LedBitmap TalkLink::heldBitmap() {
+  EnterCriticalSection(&bitmapLock);
+  LedBitmap copy = held;
+  LeaveCriticalSection(&bitmapLock);
+  return copy;
+}
+
+HWND TalkLink::ownWindow() { return own.load(); }
+HWND TalkLink::serviceWindow() { return service.load(); }
+UINT TalkLink::ledControlId() { return ledControlMsg; }
+
+// The library's one link: made while the library attaches, on the loading
+// thread, and taken down as it detaches.
+static TalkLink theLink;

@@ -1,0 +1,45 @@
+// The link to the vendor's lighting service ("TOVRIK TALK"): registered
+// messages, a hidden message-only window the service can address, posted
+// mode and colour messages, and WM_COPYDATA key bitmaps both ways.
+#ifndef TOVRIK_TALK_LINK_H
+#define TOVRIK_TALK_LINK_H
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "key_bitmap.h"
+
+class TalkLink {
+public:
+  TalkLink();  // registers, makes the window, broadcasts discover, looks up
+  ~TalkLink(); // takes the window (and class) away before the code goes
+
+  TalkLink(const TalkLink &) = delete;
+  TalkLink &operator=(const TalkLink &) = delete;
+
+  // True when a live service window is known, after a lookup by name if
+  // none is.  A remembered window that has gone counts as unknown.
+  static bool findService();
+  static void setSdkMode(int32_t mode);
+  static void clearKeys();
+  static void lightAllKeys();
+  static void sendKeys(const KeyFrame &frame);
+  static void postLight(uint8_t first, uint8_t second, uint8_t third,
+                        uint8_t red, uint8_t green, uint8_t blue);
+  static void restoreLight();
+  static LRESULT CALLBACK windowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+
+  // For tests: the bitmap last sent or reported, and the ids in use.
+  static LedBitmap heldBitmap();
+  static HWND ownWindow();
+  static HWND serviceWindow();
+  static UINT ledControlId();
+
+private:
+  HWND own_;
+  UINT ledDiscoverId_;
+  UINT lightDiscoverId_;
+};
+
+#endif

@@ -1,0 +1,70 @@
+// A lighting service for host tests: a thread that owns a top-level
+// "TOVRIK TALK" window, records every message it gets, and on request sends
+// attach messages and key-bitmap reports to the link's window.
+#ifndef TOVRIK_FAKE_SERVICE_H
+#define TOVRIK_FAKE_SERVICE_H
+
+#include <windows.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+struct ServiceEvent {
+  UINT msg;
+  WPARAM wp;
+  LPARAM lp;
+  DWORD cbData;     // WM_COPYDATA only
+  ULONG_PTR dwData; // WM_COPYDATA only
+  std::vector<uint8_t> data;
+};
+
+class FakeService {
+public:
+  FakeService();
+  ~FakeService(); // destroys the window and ends the thread
+
+  HWND window() const { return wnd_; }
+  std::vector<ServiceEvent> events();
+  void clear();
+  // Waits, pumping the calling thread's messages, until `n` events are in.
+  bool waitForEvents(size_t n, int timeoutMs = 5000);
+
+  // Done on the service thread; `send` blocks it until the link has the
+  // message (the link's thread must pump or be inside a send of its own).
+  void attach(HWND link, UINT msg, LPARAM lp, bool send);
+  void report(HWND link, UINT wp, const void *data, DWORD size);
+  // From now on, answer every key bitmap the link sends with this report,
+  // sent back before the link's send returns.
+  void reportWhileHandling(HWND link, std::vector<uint8_t> bytes);
+
+private:
+  static DWORD WINAPI threadMain(LPVOID self);
+  static LRESULT CALLBACK proc(HWND, UINT, WPARAM, LPARAM);
+  void runOnServiceThread(std::function<void()> job);
+
+  HANDLE thread_ = nullptr;
+  HWND wnd_ = nullptr;
+  std::atomic<bool> ready_{false};
+  std::mutex lock_;
+  std::condition_variable changed_;
+  std::vector<ServiceEvent> events_;
+  std::vector<uint8_t> echo_;
+  HWND echoTo_ = nullptr;
+};
+
+// Handles posted and sent messages of the calling thread until `done`.
+bool pumpUntil(const std::function<bool()> &done, int timeoutMs = 5000);
+
+// The six registered ids, as the service registers them.
+struct TalkIds {
+  UINT ledDiscover, ledAttach, ledControl, lightDiscover, lightAttach,
+      lightControl;
+};
+TalkIds talkIds();
+
+#endif

@@ -1,0 +1,257 @@
+// The controller through its native methods, against a service thread:
+// renders, colour posts, the flash and the order of the calls.
+#include <jni.h>
+
+#include <chrono>
+
+#include "tovrik_fixture.h"
+
+#define M(name) Java_eu_velquor_mod_manager_keyboard_TovrikController_##name
+extern "C" {
+jboolean M(init)(JNIEnv *, jclass);
+void M(unInit)(JNIEnv *, jclass);
+void M(update)(JNIEnv *, jclass);
+void M(onDamage)(JNIEnv *, jclass);
+void M(displayPotionColor)(JNIEnv *, jclass, jint);
+void M(setIlluminatedKeys)(JNIEnv *, jclass, jint, jint);
+void M(setShowHealth)(JNIEnv *, jclass, jboolean);
+void M(setShowArmor)(JNIEnv *, jclass, jboolean);
+void M(updateHealthAndArmor)(JNIEnv *, jclass, jfloat, jfloat);
+}
+
+namespace {
+
+const char kAllOn[] = "FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF";
+const char kAllOff[] = "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00";
+
+class ControllerTest : public ServiceTest {
+protected:
+  void initAndClear() {
+    ASSERT_TRUE(M(init)(nullptr, nullptr));
+    expectEvents(2); // mode on, every key dark
+    service->clear();
+  }
+};
+
+int litKeys(const std::vector<uint8_t> &bitmap) {
+  // Counts set bits: after init the unnamed positions are dark, so in a
+  // render every set bit is a key.
+  int n = 0;
+  for (int i = 0; i < 15; i++)
+    n += __builtin_popcount(bitmap[i]);
+  return n;
+}
+
+TEST_F(ControllerTest, InitTakesOverAndDarkens) {
+  ASSERT_TRUE(M(init)(nullptr, nullptr));
+  auto ev = expectEvents(2);
+  ASSERT_EQ(ev.size(), 2u);
+  auto mode = modes(ev);
+  ASSERT_EQ(mode.size(), 1u);
+  EXPECT_EQ(mode[0].wp, 15u);
+  EXPECT_EQ(mode[0].lp, 1);
+  ASSERT_EQ(bitmaps(ev).size(), 1u);
+  EXPECT_EQ(hex(bitmaps(ev)[0].data), kAllOff);
+  EXPECT_TRUE(controllerState.initialized.load());
+}
+
+TEST_F(ControllerTest, WorkedExample) {
+  initAndClear();
+  M(setIlluminatedKeys)(nullptr, nullptr, 1, 0x0000FF00);
+  M(updateHealthAndArmor)(nullptr, nullptr, 0.5f, 0.25f);
+  M(update)(nullptr, nullptr);
+  M(update)(nullptr, nullptr);
+  auto all = expectEvents(3);
+  ASSERT_EQ(all.size(), 3u);
+  auto posts = lights(all);
+  ASSERT_EQ(posts.size(), 1u);
+  EXPECT_EQ(posts[0].wp, 0x00010102u);
+  EXPECT_EQ(posts[0].lp, 0x0000FF00);
+  auto ev = bitmaps(all);
+  // F1..F6, number keys 1 and 2, W A S D Space.
+  EXPECT_EQ(hex(ev[0].data), "1C E0 01 02 00 00 02 60 00 02 00 00 00 00 01");
+  EXPECT_EQ(litKeys(ev[0].data), 13);
+  EXPECT_EQ(ev[1].data, ev[0].data);
+}
+
+TEST_F(ControllerTest, BarsFromSinglePrecisionProducts) {
+  initAndClear();
+  M(setShowHealth)(nullptr, nullptr, JNI_FALSE);
+  struct {
+    float armor;
+    int lit;
+  } cases[] = {{0.7f, 7}, {1.0f, 10}, {0.25f, 2}, {0.0f, 0}, {-0.5f, 0}};
+  for (auto c : cases) {
+    service->clear();
+    M(updateHealthAndArmor)(nullptr, nullptr, 0.0f, c.armor);
+    M(update)(nullptr, nullptr);
+    auto sent = bitmaps(expectEvents(1));
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(litKeys(sent[0].data), 5 + c.lit) << c.armor;
+  }
+}
+
+TEST_F(ControllerTest, EveryKeyModeWithDarkHealthBar) {
+  initAndClear();
+  M(setIlluminatedKeys)(nullptr, nullptr, 0, 0x00FFFFFF);
+  M(setShowArmor)(nullptr, nullptr, JNI_FALSE);
+  M(update)(nullptr, nullptr);
+  auto ev = expectEvents(1);
+  pumpUntil([] { return false; }, 30);
+  ev = service->events();
+  ASSERT_EQ(ev.size(), 1u); // white at load: no colour post
+  EXPECT_EQ(litKeys(ev[0].data), 110 - 12);
+  M(setShowHealth)(nullptr, nullptr, JNI_FALSE);
+  M(update)(nullptr, nullptr);
+  EXPECT_EQ(litKeys(bitmaps(expectEvents(2))[1].data), 110);
+}
+
+TEST_F(ControllerTest, ColourPostedOnlyOnChangeTopByteCounting) {
+  initAndClear();
+  M(update)(nullptr, nullptr);
+  M(setIlluminatedKeys)(nullptr, nullptr, 1, 0x00123456);
+  M(update)(nullptr, nullptr);
+  M(update)(nullptr, nullptr);
+  M(setIlluminatedKeys)(nullptr, nullptr, 1, static_cast<jint>(0xAB123456));
+  M(update)(nullptr, nullptr);
+  auto posts = lights(expectEvents(6));
+  ASSERT_EQ(posts.size(), 2u);
+  EXPECT_EQ(posts[0].lp, 0x00123456);
+  EXPECT_EQ(posts[1].lp, 0x00123456); // the top byte never travels
+}
+
+TEST_F(ControllerTest, NothingDrawnBeforeInitPotionRegardless) {
+  M(update)(nullptr, nullptr);
+  M(onDamage)(nullptr, nullptr);
+  M(displayPotionColor)(nullptr, nullptr, 0x00102030);
+  auto ev = expectEvents(2);
+  Sleep(350);
+  ev = service->events();
+  ASSERT_EQ(ev.size(), 2u);
+  ASSERT_EQ(lights(ev).size(), 1u);
+  EXPECT_EQ(lights(ev)[0].wp, 0x00000102u);
+  EXPECT_EQ(lights(ev)[0].lp, 0x00102030);
+  EXPECT_EQ(hex(bitmaps(ev)[0].data), kAllOn);
+  EXPECT_EQ(controllerState.lastSentColor.load(), 0x00FFFFFFu);
+  EXPECT_FALSE(controllerState.flashing.load());
+}
+
+TEST_F(ControllerTest, FailedInitClearsInitialized) {
+  initAndClear();
+  service.reset();
+  EXPECT_FALSE(M(init)(nullptr, nullptr));
+  EXPECT_FALSE(controllerState.initialized.load());
+  service = std::make_unique<FakeService>();
+  M(update)(nullptr, nullptr); // not initialised: silent
+  pumpUntil([] { return false; }, 50);
+  EXPECT_TRUE(service->events().empty());
+}
+
+TEST_F(ControllerTest, UnInitHandsBackButStaysInitialised) {
+  initAndClear();
+  M(unInit)(nullptr, nullptr);
+  M(update)(nullptr, nullptr);
+  auto ev = expectEvents(3);
+  ASSERT_EQ(ev.size(), 3u);
+  // Posts keep their order; the sent bitmap may overtake them.
+  auto posts = lights(ev), mode = modes(ev);
+  ASSERT_EQ(posts.size(), 1u);
+  ASSERT_EQ(mode.size(), 1u);
+  EXPECT_EQ(posts[0].wp, 0xFFFFFFFFu);
+  EXPECT_EQ(posts[0].lp, 0);
+  EXPECT_EQ(mode[0].lp, 0);
+  EXPECT_EQ(bitmaps(ev).size(), 1u);
+}
+
+TEST_F(ControllerTest, DamageFlashSequenceAndTiming) {
+  initAndClear();
+  M(setIlluminatedKeys)(nullptr, nullptr, 1, 0x0000FF00);
+  M(update)(nullptr, nullptr);
+  expectEvents(2);
+  service->clear();
+  M(onDamage)(nullptr, nullptr);
+  M(update)(nullptr, nullptr); // a flash is (about to be) running
+  pumpUntil([] { return controllerState.flashing.load(); }, 1000);
+  M(update)(nullptr, nullptr); // ignored while flashing
+  auto ev = expectEvents(6);
+  pumpUntil([] { return false; }, 50);
+  ev = service->events();
+  auto posts = lights(ev);
+  auto sent = bitmaps(ev);
+  // The first update may have beaten the worker; drop its frame if so.
+  if (sent.size() == 5 && hex(sent[0].data) != kAllOn)
+    sent.erase(sent.begin());
+  ASSERT_EQ(posts.size(), 2u);
+  ASSERT_EQ(sent.size(), 4u);
+  EXPECT_EQ(posts[0].lp, 0x00FF0000);
+  EXPECT_EQ(posts[1].lp, 0x0000FF00); // key colour again after red
+  EXPECT_EQ(hex(sent[0].data), kAllOn);
+  EXPECT_EQ(hex(sent[1].data), kAllOff);
+  EXPECT_EQ(hex(sent[2].data), kAllOn);
+  // Five keys, and the ten unnamed positions the flash left on.
+  EXPECT_EQ(hex(sent[3].data), "00 00 00 00 01 00 02 61 80 02 00 08 70 80 83");
+}
+
+TEST_F(ControllerTest, FlashPauseLengthsAreAtLeastTheirDurations) {
+  initAndClear();
+  auto t0 = std::chrono::steady_clock::now();
+  std::vector<std::chrono::steady_clock::time_point> at;
+  M(onDamage)(nullptr, nullptr);
+  size_t seen = 0;
+  pumpUntil([&] {
+    size_t n = bitmaps(service->events()).size();
+    for (; seen < n; seen++)
+      at.push_back(std::chrono::steady_clock::now());
+    return n >= 4;
+  });
+  ASSERT_EQ(at.size(), 4u);
+  auto ms = [](auto a, auto b) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(b - a).count();
+  };
+  EXPECT_GE(ms(at[0], at[1]), 95);
+  EXPECT_GE(ms(at[1], at[2]), 95);
+  EXPECT_GE(ms(at[2], at[3]), 75);
+  EXPECT_LT(ms(t0, at[3]), 5000);
+}
+
+TEST_F(ControllerTest, OverlappingFlashesEachRunWhole) {
+  initAndClear();
+  M(setIlluminatedKeys)(nullptr, nullptr, 1, 0x000000FF);
+  controllerState.lastSentColor = 0x000000FF;
+  M(onDamage)(nullptr, nullptr);
+  Sleep(30);
+  M(onDamage)(nullptr, nullptr);
+  auto ev = expectEvents(1 + 6 + 1 + 2);
+  Sleep(400);
+  pumpUntil([] { return false; }, 30);
+  ev = service->events();
+  auto posts = lights(ev);
+  auto sent = bitmaps(ev);
+  ASSERT_EQ(posts.size(), 2u); // red once, blue once
+  EXPECT_EQ(posts[0].lp, 0x00FF0000);
+  EXPECT_EQ(posts[1].lp, 0x000000FF);
+  int on = 0, off = 0, frames = 0;
+  for (const auto &e : sent)
+    hex(e.data) == kAllOn ? on++ : hex(e.data) == kAllOff ? off++ : frames++;
+  EXPECT_EQ(on, 4);
+  EXPECT_EQ(off, 2);
+  EXPECT_GE(frames, 1);
+  EXPECT_LE(frames, 2);
+  EXPECT_EQ(litKeys(sent.back().data), 5 + 10);
+}
+
+TEST_F(ControllerTest, FlashStartingOnRedPostsNoRed) {
+  initAndClear();
+  M(setIlluminatedKeys)(nullptr, nullptr, 1, 0x00FF0000);
+  M(update)(nullptr, nullptr);
+  expectEvents(2);
+  service->clear();
+  M(onDamage)(nullptr, nullptr);
+  auto ev = expectEvents(4);
+  Sleep(50);
+  pumpUntil([] { return false; }, 20);
+  EXPECT_TRUE(lights(service->events()).empty());
+  EXPECT_EQ(bitmaps(service->events()).size(), 4u);
+}
+
+} // namespace

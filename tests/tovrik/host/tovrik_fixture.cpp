@@ -1,0 +1,78 @@
+#include "tovrik_fixture.h"
+
+#include <cstdio>
+
+void resetController() {
+  ControllerState &s = controllerState;
+  s.illuminatedKeys = 1;
+  s.keyColor = 0x00FFFFFF;
+  s.showHealth = true;
+  s.showArmor = true;
+  s.initialized = false;
+  s.flashing = false;
+  s.health = 0.0f;
+  s.armor = 0.0f;
+  s.lastSentColor = 0x00FFFFFF;
+}
+
+std::string hex(const std::vector<uint8_t> &bytes, size_t n) {
+  std::string out;
+  for (size_t i = 0; i < n && i < bytes.size(); i++) {
+    char b[4];
+    std::snprintf(b, sizeof b, "%s%02X", i ? " " : "", bytes[i]);
+    out += b;
+  }
+  return out;
+}
+
+std::vector<ServiceEvent> bitmaps(const std::vector<ServiceEvent> &all) {
+  std::vector<ServiceEvent> out;
+  for (const auto &e : all)
+    if (e.msg == WM_COPYDATA)
+      out.push_back(e);
+  return out;
+}
+
+std::vector<ServiceEvent> lights(const std::vector<ServiceEvent> &all) {
+  std::vector<ServiceEvent> out;
+  for (const auto &e : all)
+    if (e.msg == talkIds().lightControl)
+      out.push_back(e);
+  return out;
+}
+
+std::vector<ServiceEvent> modes(const std::vector<ServiceEvent> &all) {
+  std::vector<ServiceEvent> out;
+  for (const auto &e : all)
+    if (e.msg == talkIds().ledControl)
+      out.push_back(e);
+  return out;
+}
+
+KeyFrame frameOf(std::initializer_list<int> lit, uint8_t on) {
+  KeyFrame f{};
+  for (int k : lit)
+    f.keys[k] = on;
+  return f;
+}
+
+void ServiceTest::SetUp() {
+  resetController();
+  service = std::make_unique<FakeService>();
+  ASSERT_TRUE(TalkLink::findService());
+  ASSERT_EQ(TalkLink::serviceWindow(), service->window());
+}
+
+void ServiceTest::TearDown() {
+  // Let flash workers of this test finish before the next one starts.
+  pumpUntil([] { return !controllerState.flashing.load(); });
+  Sleep(350);
+  service.reset();
+  pumpUntil([] { return false; }, 20);
+}
+
+std::vector<ServiceEvent> ServiceTest::expectEvents(size_t n) {
+  EXPECT_TRUE(service->waitForEvents(n)) << "only " << service->events().size();
+  pumpUntil([] { return false; }, 30);
+  return service->events();
+}

@@ -1,0 +1,35 @@
+// Shared by the host tests that drive the loaded library: a fresh service
+// for each test, the controller back at its load values, and helpers that
+// read the recorded messages.
+#ifndef TOVRIK_FIXTURE_H
+#define TOVRIK_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controller.h"
+#include "fake_service.h"
+#include "talk_link.h"
+
+void resetController();
+std::string hex(const std::vector<uint8_t> &bytes, size_t n = 15);
+std::vector<ServiceEvent> bitmaps(const std::vector<ServiceEvent> &all);
+std::vector<ServiceEvent> lights(const std::vector<ServiceEvent> &all);
+std::vector<ServiceEvent> modes(const std::vector<ServiceEvent> &all);
+KeyFrame frameOf(std::initializer_list<int> lit, uint8_t on = 1);
+
+class ServiceTest : public ::testing::Test {
+protected:
+  void SetUp() override;
+  void TearDown() override;
+  // Waits until the service has `n` messages and returns them.
+  std::vector<ServiceEvent> expectEvents(size_t n);
+
+  std::unique_ptr<FakeService> service;
+  TalkIds ids = talkIds();
+};
+
+#endif
