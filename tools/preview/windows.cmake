@@ -1,0 +1,61 @@
+# The Windows side: the session player (both processor builds).
+add_executable(preview_player
+  player/player_main.cpp player/jni_call.cpp player/platform.cpp
+  player/bench.cpp)
+target_include_directories(preview_player PRIVATE player ${VELQUOR_JNI_INCLUDES})
+target_link_libraries(preview_player PRIVATE preview_core user32 advapi32)
+
+# Where the preview command finds the player and the stand-ins of this
+# build: a shell fragment with one variable per piece (empty when absent).
+set(_paths "player=$<TARGET_FILE:preview_player>\n")
+foreach(piece tovrik_service dvglow_complete ulvo_engine_complete)
+  if(TARGET ${piece})
+    string(APPEND _paths "${piece}=$<TARGET_FILE:${piece}>\n")
+  else()
+    string(APPEND _paths "${piece}=\n")
+  endif()
+endforeach()
+file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/preview-paths.sh CONTENT "${_paths}")
+
+# The Wine end-to-end tests: the default session and the bar-edge session
+# played through the real DLLs and checked from the stand-ins' logs.  They
+# need the libraries and stand-ins of this build.
+if(BUILD_TESTING)
+  add_executable(preview_wine_check tests/wine_check.cpp)
+  target_include_directories(preview_wine_check PRIVATE ${CMAKE_SOURCE_DIR}/tests/common)
+  target_link_libraries(preview_wine_check PRIVATE preview_core)
+  set(_e2e ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine-e2e.sh)
+  set(_runs ${CMAKE_CURRENT_BINARY_DIR}/wine-runs)
+  if(VELQUOR_ARCH STREQUAL x86 AND TARGET Tovrik AND TARGET Duvek
+     AND TARGET UlvoranLedJNI AND TARGET tovrik_service
+     AND TARGET dvglow_complete AND TARGET ulvo_engine_complete)
+    set(_play $<TARGET_FILE:preview_player>
+      --tovrik $<TARGET_FILE:Tovrik> --duvek $<TARGET_FILE:Duvek>
+      --ulvoran $<TARGET_FILE:UlvoranLedJNI>
+      --service $<TARGET_FILE:tovrik_service>
+      --engine $<TARGET_FILE:ulvo_engine_complete>
+      --dvglow $<TARGET_FILE:dvglow_complete>)
+    foreach(session default bars)
+      if(session STREQUAL default)
+        set(_file ${CMAKE_CURRENT_SOURCE_DIR}/sessions/default.session)
+      else()
+        set(_file ${CMAKE_CURRENT_SOURCE_DIR}/tests/bars.session)
+      endif()
+      add_test(NAME preview_e2e_${session}_x86
+        COMMAND ${_e2e} ${_runs}/${session} $<TARGET_FILE:preview_wine_check>
+          ${_file} -- ${_play})
+      set_tests_properties(preview_e2e_${session}_x86 PROPERTIES
+        LABELS wine RUN_SERIAL TRUE TIMEOUT 300)
+    endforeach()
+  elseif(VELQUOR_ARCH STREQUAL x64 AND TARGET UlvoranLedJNI
+         AND TARGET ulvo_engine_complete)
+    add_test(NAME preview_e2e_default_x64
+      COMMAND ${_e2e} ${_runs}/default $<TARGET_FILE:preview_wine_check>
+        ${CMAKE_CURRENT_SOURCE_DIR}/sessions/default.session
+        ${_runs}/default -- $<TARGET_FILE:preview_player>
+        --ulvoran $<TARGET_FILE:UlvoranLedJNI>
+        --engine $<TARGET_FILE:ulvo_engine_complete>)
+    set_tests_properties(preview_e2e_default_x64 PROPERTIES
+      LABELS wine RUN_SERIAL TRUE TIMEOUT 300)
+  endif()
+endif()
