@@ -3,6 +3,7 @@
 
 #include <dlfcn.h>
 #include <errno.h>
+#include <setjmp.h>
 #include <pthread.h>
 #include <time.h>
 
@@ -25,6 +26,7 @@ struct Thread {
   pthread_cond_t done_cond = PTHREAD_COND_INITIALIZER;
   bool done = false;
   std::atomic<int> refs{2};
+  jmp_buf exit_point;
 };
 
 void release(Thread *t) {
@@ -49,7 +51,11 @@ void finish_thread(Thread *t) {
 void *thread_main(void *arg) {
   auto *t = static_cast<Thread *>(arg);
   current_thread = t;
-  t->start(t->param);
+  // FreeLibraryAndExitThread comes back here.  Like ExitThread it must not
+  // unwind: the frames above may belong to the library it just freed, and
+  // the unwinder would read their tables from unmapped memory.
+  if (setjmp(t->exit_point) == 0)
+    t->start(t->param);
   finish_thread(t);
   return nullptr;
 }
@@ -204,7 +210,7 @@ void WINAPI FreeLibraryAndExitThread(HMODULE module, DWORD) {
   FreeLibrary(module);
   Thread *t = current_thread;
   if (t)
-    finish_thread(t);
+    longjmp(t->exit_point, 1);
   pthread_exit(nullptr);
 }
 

@@ -1,0 +1,108 @@
+// The steady-state picture and its helpers: plain arithmetic on the lighting
+// inputs, nothing of the library or of Windows.
+#include "duvek.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace duvek {
+
+namespace {
+
+constexpr int MovementKeys[] = {47, 68, 69, 70, 117, 20};
+constexpr int HealthFirstKey = 0 * GridColumns + 3;
+constexpr int ArmorFirstKey = 1 * GridColumns + 2;
+constexpr uint32_t HealthLength = 12;
+constexpr uint32_t ArmorLength = 10;
+
+} // namespace
+
+uint32_t toEffectColor(int32_t javaColor) {
+  uint32_t c = static_cast<uint32_t>(javaColor);
+  return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
+}
+
+// The product is taken in single precision on purpose: 0.7f * 10 is exactly
+// 7.0f, where the double product would truncate to 6.  Everything the plain
+// unsigned conversion leaves undefined (NaN, infinities, values at or below
+// -1 and at or above 2^32) is decided here first, so a bar never lights more
+// than its own keys.
+uint32_t barCount(float fraction, uint32_t length) {
+  // volatile: the 32-bit build computes on the x87 stack, whose excess
+  // precision would otherwise keep 6.9999999 where the float is exactly 7.
+  volatile float rounded = fraction * static_cast<float>(length);
+  float product = rounded;
+  if (!std::isfinite(product) || product <= 0.0f)
+    return 0;
+  if (product >= static_cast<float>(length))
+    return length;
+  return static_cast<uint32_t>(product);
+}
+
+// Worked out in double precision at compile time, where the arithmetic is
+// plain IEEE double on every target (the x87 build would otherwise carry
+// excess precision into values such as 4 / 12 * 255).
+static constexpr uint32_t healthColorOf(uint32_t lit) {
+  uint32_t green = static_cast<uint32_t>(lit / 12.0 * 255.0) & 0xFFu;
+  uint32_t red = static_cast<uint32_t>((12.0 - lit) / 12.0 * 255.0) & 0xFFu;
+  return KeySetFlag | (green << 8) | red;
+}
+
+namespace {
+
+struct HealthColors {
+  uint32_t color[HealthLength + 1];
+};
+
+constexpr HealthColors makeHealthColors() {
+  HealthColors t{};
+  for (uint32_t n = 0; n <= HealthLength; n++)
+    t.color[n] = healthColorOf(n);
+  return t;
+}
+
+constexpr HealthColors HealthColorTable = makeHealthColors();
+
+} // namespace
+
+uint32_t healthColor(uint32_t lit) {
+  return HealthColorTable.color[lit < HealthLength ? lit : HealthLength];
+}
+
+void fillColorGrid(ColorGrid *grid, uint32_t color) {
+  for (uint32_t &entry : grid->color)
+    entry = color;
+}
+
+void composeSteadyState(const SteadyInputs &in, KeyGridEffect *out) {
+  std::memset(out, 0, sizeof *out);
+  if (in.illuminatedKeys == 1) {
+    for (int index : MovementKeys)
+      out->keys.color[index] = in.keyColor | KeySetFlag;
+  } else {
+    fillColorGrid(&out->base, in.keyColor);
+  }
+  if (in.showHealth) {
+    uint32_t lit = barCount(in.health, HealthLength);
+    uint32_t color = healthColor(lit);
+    for (uint32_t j = 0; j < lit; j++)
+      out->keys.color[HealthFirstKey + j] = color;
+  }
+  if (in.showArmor) {
+    uint32_t lit = barCount(in.armor, ArmorLength);
+    for (uint32_t j = 0; j < lit; j++)
+      out->keys.color[ArmorFirstKey + j] = ArmorColor;
+  }
+}
+
+SteadyInputs readSteadyInputs() {
+  const ControllerState &s = controllerState;
+  return SteadyInputs{s.illuminatedKeys.load(std::memory_order_relaxed),
+                      s.keyColor.load(std::memory_order_relaxed),
+                      s.showHealth.load(std::memory_order_relaxed),
+                      s.showArmor.load(std::memory_order_relaxed),
+                      s.health.load(std::memory_order_relaxed),
+                      s.armor.load(std::memory_order_relaxed)};
+}
+
+} // namespace duvek

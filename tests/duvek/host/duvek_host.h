@@ -1,0 +1,66 @@
+// Shared helpers of the host tests: the bridge's native methods, a reset to
+// the state at load, and readers of the stand-in's record.
+#ifndef DUVEK_HOST_H
+#define DUVEK_HOST_H
+
+#include "duvek.h"
+#include "dvglow_recorder.h"
+
+#include <jni.h>
+
+#include <cstring>
+#include <vector>
+
+#define DUVEK_JNI(name)                                                        \
+  Java_eu_velquor_mod_manager_keyboard_DuvekController_##name
+
+extern "C" {
+jlong DUVEK_JNI(init0)(JNIEnv *, jobject);
+jlong DUVEK_JNI(unInit0)(JNIEnv *, jobject);
+jint DUVEK_JNI(update)(JNIEnv *, jobject);
+void DUVEK_JNI(onDamage)(JNIEnv *, jobject);
+void DUVEK_JNI(setIlluminatedKeys)(JNIEnv *, jobject, jint, jint);
+void DUVEK_JNI(setShowHealth)(JNIEnv *, jobject, jboolean);
+void DUVEK_JNI(setShowArmor)(JNIEnv *, jobject, jboolean);
+void DUVEK_JNI(updateHealthAndArmor)(JNIEnv *, jobject, jfloat, jfloat);
+void DUVEK_JNI(displayPotionColor)(JNIEnv *, jobject, jint);
+}
+
+namespace dv {
+
+inline jlong init0() { return DUVEK_JNI(init0)(nullptr, nullptr); }
+inline jlong unInit0() { return DUVEK_JNI(unInit0)(nullptr, nullptr); }
+inline jint update() { return DUVEK_JNI(update)(nullptr, nullptr); }
+inline void onDamage() { DUVEK_JNI(onDamage)(nullptr, nullptr); }
+inline void setIlluminatedKeys(jint mode, jint color) {
+  DUVEK_JNI(setIlluminatedKeys)(nullptr, nullptr, mode, color);
+}
+inline void setShowHealth(bool on) {
+  DUVEK_JNI(setShowHealth)(nullptr, nullptr, on ? JNI_TRUE : JNI_FALSE);
+}
+inline void setShowArmor(bool on) {
+  DUVEK_JNI(setShowArmor)(nullptr, nullptr, on ? JNI_TRUE : JNI_FALSE);
+}
+inline void updateHealthAndArmor(float health, float armor) {
+  DUVEK_JNI(updateHealthAndArmor)(nullptr, nullptr, health, armor);
+}
+inline void displayPotionColor(jint color) {
+  DUVEK_JNI(displayPotionColor)(nullptr, nullptr, color);
+}
+
+void waitForFlashes();
+// Stops the binding, waits for flashes, restores the settings at load and
+// clears the record.
+void resetBridge();
+
+std::vector<DvCall> effects(const std::vector<DvCall> &calls);
+std::vector<DvCall> callsNamed(const std::vector<DvCall> &calls,
+                               const char *entry);
+bool anyLate(const std::vector<DvCall> &calls);
+duvek::KeyGridEffect decodeKeyGrid(const DvCall &call);
+// The key-grid entries that are not zero, as index -> colour.
+std::vector<std::pair<int, uint32_t>> setKeys(const duvek::KeyGridEffect &e);
+
+} // namespace dv
+
+#endif

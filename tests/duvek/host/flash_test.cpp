@@ -1,0 +1,179 @@
+// The damage flash: its frames and pauses, overlapping flashes, and a flash
+// that meets unInit0 (run under ThreadSanitizer too).
+#include "duvek_host.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+class Flash : public ::testing::Test {
+protected:
+  void SetUp() override { dv::resetBridge(); }
+  void TearDown() override { dv::resetBridge(); }
+};
+
+std::vector<int> types(const std::vector<DvCall> &calls) {
+  std::vector<int> t;
+  for (const DvCall &c : calls)
+    t.push_back(c.type);
+  return t;
+}
+
+bool allRed(const DvCall &c) {
+  if (c.block.size() != 528)
+    return false;
+  for (size_t i = 0; i < c.block.size(); i++)
+    if (c.block[i] != (i % 4 == 0 ? 0xFF : 0))
+      return false;
+  return true;
+}
+
+// Waits until the record holds n effects, or a generous while.
+std::vector<DvCall> awaitEffects(size_t n) {
+  for (int i = 0; i < 300; i++) {
+    auto e = dv::effects(dvrec_calls());
+    if (e.size() >= n)
+      return e;
+    Sleep(10);
+  }
+  return dv::effects(dvrec_calls());
+}
+
+TEST_F(Flash, RedDarkRedThenTheCurrentPicture) {
+  ASSERT_EQ(dv::init0(), 0);
+  dvrec_clear();
+  dv::onDamage();
+  auto first = awaitEffects(1);
+  ASSERT_EQ(first.size(), 1u);
+  EXPECT_TRUE(duvek::controllerState.flashing.load());
+  EXPECT_EQ(dv::update(), -1) << "update stays off the flash";
+  dv::updateHealthAndArmor(1.0f, 0.0f); // shown by the closing redraw
+  dv::waitForFlashes();
+  auto calls = dv::effects(dvrec_calls());
+  ASSERT_EQ(types(calls), (std::vector<int>{2, 0, 2, 8}));
+  EXPECT_TRUE(allRed(calls[0]));
+  EXPECT_FALSE(calls[1].hasBlock);
+  EXPECT_TRUE(allRed(calls[2]));
+  for (const DvCall &c : calls)
+    EXPECT_FALSE(c.thirdNonNull);
+  EXPECT_EQ(dv::setKeys(dv::decodeKeyGrid(calls[3])).size(), 6u + 12u);
+  // Sleep never returns early; the upper bound only catches a hang.
+  const int64_t minGap[] = {99000, 99000, 79000};
+  for (int i = 0; i < 3; i++) {
+    int64_t gap = calls[i + 1].micros - calls[i].micros;
+    EXPECT_GE(gap, minGap[i]) << "pause " << i;
+    EXPECT_LT(gap, 5000000) << "pause " << i;
+  }
+  EXPECT_FALSE(duvek::controllerState.flashing.load());
+  EXPECT_EQ(dv::update(), 0);
+}
+
+TEST_F(Flash, SecondFlashOverlapsAndFirstEndClearsFlashing) {
+  ASSERT_EQ(dv::init0(), 0);
+  dvrec_clear();
+  dv::onDamage();
+  Sleep(50);
+  dv::onDamage();
+  // Once the first redraw is out, flashing is clear although the second
+  // sequence has not finished.
+  auto calls = awaitEffects(7);
+  ASSERT_GE(calls.size(), 7u);
+  EXPECT_EQ(calls[6].type, 8);
+  bool secondDone = dv::effects(dvrec_calls()).size() == 8;
+  if (!secondDone) {
+    EXPECT_FALSE(duvek::controllerState.flashing.load());
+  }
+  dv::waitForFlashes();
+  calls = dv::effects(dvrec_calls());
+  EXPECT_EQ(types(calls), (std::vector<int>{2, 2, 0, 0, 2, 2, 8, 8}));
+}
+
+TEST_F(Flash, NothingBeforeInit) {
+  dv::onDamage();
+  dv::waitForFlashes();
+  EXPECT_FALSE(duvek::controllerState.flashing.load());
+  EXPECT_TRUE(dvrec_calls().empty());
+}
+
+// unInit0 at several points into a flash: the flash never calls the library
+// after its "UnInit" or once it is freed, and what it did call is the start
+// of its usual sequence.
+TEST_F(Flash, MeetsUnInitAtAnyPoint) {
+  const DWORD offsets[] = {0,   1,   5,   50,  99,  100, 101,
+                           150, 199, 200, 250, 279, 280, 285};
+  const std::vector<int> sequence{2, 0, 2, 8};
+  for (DWORD offset : offsets) {
+    dv::resetBridge();
+    ASSERT_EQ(dv::init0(), 0);
+    dvrec_clear();
+    dv::onDamage();
+    Sleep(offset);
+    EXPECT_EQ(dv::unInit0(), 0);
+    dv::waitForFlashes();
+    auto calls = dvrec_calls();
+    EXPECT_FALSE(dv::anyLate(calls)) << "offset " << offset;
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back().entry, "UnInit") << "offset " << offset;
+    auto drawn = types(dv::effects(calls));
+    ASSERT_LE(drawn.size(), sequence.size());
+    EXPECT_TRUE(std::equal(drawn.begin(), drawn.end(), sequence.begin()))
+        << "offset " << offset;
+    EXPECT_FALSE(duvek::controllerState.flashing.load());
+  }
+}
+
+// A flash begun on one binding stays off a binding started afresh while it
+// ran: the new library never sees the rest of an old flash.
+TEST_F(Flash, KeepsToTheBindingItBeganOn) {
+  ASSERT_EQ(dv::init0(), 0);
+  dv::onDamage();
+  Sleep(30);
+  EXPECT_EQ(dv::unInit0(), 0);
+  dvrec_clear();
+  EXPECT_EQ(dv::init0(), 0);
+  dv::waitForFlashes();
+  auto calls = dvrec_calls();
+  EXPECT_TRUE(dv::effects(calls).empty());
+  EXPECT_FALSE(dv::anyLate(calls));
+  EXPECT_EQ(dv::update(), 0);
+}
+
+// Host threads set, draw and flash while another starts and stops the
+// library.  Run under ThreadSanitizer this shows any data race; everywhere
+// it shows any late call.
+TEST_F(Flash, StressWithStartsAndStops) {
+  std::atomic<bool> stop{false};
+  auto worker = [&](int seed) {
+    for (int i = 0; !stop.load(); i++) {
+      dv::setIlluminatedKeys(i % 3, 0x00010203 * seed);
+      dv::setShowHealth(i % 2);
+      dv::setShowArmor(i % 5 != 0);
+      dv::updateHealthAndArmor(static_cast<float>(i % 13) / 12.0f, 0.5f);
+      dv::update();
+      dv::displayPotionColor(i);
+      if (i % 50 == 0)
+        dv::onDamage();
+      if (i % 8 == 0)
+        Sleep(1);
+    }
+  };
+  std::thread a(worker, 1), b(worker, 2);
+  for (int i = 0; i < 40; i++) {
+    dv::init0();
+    Sleep(i % 7);
+    dv::unInit0();
+    Sleep(1);
+  }
+  stop.store(true);
+  a.join();
+  b.join();
+  dv::waitForFlashes();
+  EXPECT_FALSE(dv::anyLate(dvrec_calls()));
+}
+
+} // namespace
