@@ -90,7 +90,7 @@ Image drawUlvoran(const Picture &p, const std::string &caption) {
   int rows = (static_cast<int>(s.bitmap.size()) + kUlvoranBitmapColumns - 1) /
              kUlvoranBitmapColumns;
   int keyRows = static_cast<int>(s.keys.size());
-  int width = std::max(kUlvoranBitmapColumns * cell, 560) + 2 * kMargin;
+  int width = std::max(kUlvoranBitmapColumns * cell, 960) + 2 * kMargin;
   int height = kHeader + 70 + rows * cell + keyRows * 18 + 40;
   Image img = makeImage(width, height, kBackground);
   drawHeader(&img, caption, p.note);

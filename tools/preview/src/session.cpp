@@ -216,8 +216,10 @@ bool parseSession(const std::string &text, Session *session,
       continue;
     Call call;
     call.line = lineNo;
-    call.text = line;
-    std::string err = parseLine(splitWords(line), &call);
+    std::vector<std::string> words = splitWords(line);
+    for (const std::string &w : words)
+      call.text += (call.text.empty() ? "" : " ") + w;
+    std::string err = parseLine(words, &call);
     if (err.empty() && call.timeMs < lastTime)
       err = "time " + std::to_string(call.timeMs) + " goes back before " +
             std::to_string(lastTime);

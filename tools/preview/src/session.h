@@ -38,7 +38,7 @@ struct Call {
   int64_t timeMs = 0;
   const Method *method = nullptr;
   std::vector<Value> args;
-  std::string text; // the line as written, without comment and edges
+  std::string text; // its words one space apart, without the comment
 };
 
 struct Session {

@@ -52,7 +52,7 @@ TEST(Session, ArgumentsFollowTheJavaTypes) {
   Session s = parsed("# start\n"
                      "\n"
                      "0 tovrik setIlluminatedKeys 1 0x0000FF00\n"
-                     "5 tovrik displayPotionColor 0xFFFFFFFF  # all bits\n"
+                     "5  tovrik\tdisplayPotionColor 0xFFFFFFFF  # all bits\n"
                      "5 duvek updateHealthAndArmor 0.5 -0.25\n"
                      "7 duvek setShowHealth false\n"
                      "7 duvek setShowArmor 1\n"
