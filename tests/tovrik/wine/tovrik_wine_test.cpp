@@ -1,0 +1,344 @@
+// Tovrik.dll under Wine against tovrik_service.exe in a process of its own:
+// what reaches the service, byte for byte, through the real exports.
+// Usage: tovrik_wine_test <Tovrik.dll> <tovrik_service.exe> [case...]
+#include "check.h"
+#include "service_process.h"
+#include "tovrik_api.h"
+
+namespace {
+
+std::string dllPath, servicePath;
+const wchar_t kLinkClass[] = L"Vesk MK Pro SDK Class";
+
+// Bitmap bytes as spaced hex, to the payload the service logs.
+std::string keys(const char *spaced) {
+  std::string out = "20 ";
+  for (const char *p = spaced; *p; p++)
+    if (*p != ' ')
+      out += static_cast<char>(*p >= 'A' && *p <= 'F' ? *p + 32 : *p);
+  return out + "0000000000";
+}
+
+const std::string kAllOff =
+    keys("00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
+const std::string kAllOn = keys("FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF");
+const std::string kWasd = keys("00 00 00 00 00 00 02 60 00 02 00 00 00 00 01");
+
+int litKeys(const std::string &rest) {
+  int n = 0;
+  for (size_t i = 3; i + 1 < rest.size() && i < 3 + 30; i += 2)
+    n += __builtin_popcount(std::stoi(rest.substr(i, 2), nullptr, 16));
+  return n;
+}
+
+HWND linkWindow() {
+  return FindWindowExW(HWND_MESSAGE, nullptr, kLinkClass, nullptr);
+}
+
+// A service, then a fresh load of the library, bars hidden and mode 1.
+struct Session {
+  ServiceProcess service;
+  TovrikApi api;
+  bool ok = false;
+
+  explicit Session(bool withInit = true) {
+    ok = service.start(servicePath) && api.load(dllPath.c_str());
+    if (!ok)
+      return;
+    api.setShowHealth(nullptr, nullptr, JNI_FALSE);
+    api.setShowArmor(nullptr, nullptr, JNI_FALSE);
+    if (withInit) {
+      ok = api.init(nullptr, nullptr) == JNI_TRUE;
+      service.waitFor("keys", 1);
+    }
+  }
+  ~Session() {
+    pumpFor(350); // let any flash end before the library goes
+    api.unload();
+    pumpFor(20);
+  }
+  std::string lastKeys() {
+    auto k = service.of("keys");
+    return k.empty() ? "" : k.back().rest;
+  }
+};
+
+TEST_CASE(discover_then_init_takes_over) {
+  Session s(false);
+  CHECK(s.ok);
+  HWND own = linkWindow();
+  CHECK(own != nullptr);
+  auto discover = s.service.waitFor("discover", 1);
+  CHECK_EQ(discover.size(), 1u);
+  char want[16];
+  std::snprintf(want, sizeof want, "0x%08lX",
+                static_cast<unsigned long>(reinterpret_cast<uintptr_t>(own)));
+  CHECK(!discover.empty() && discover[0].rest == want);
+  CHECK(s.api.init(nullptr, nullptr) == JNI_TRUE);
+  auto mode = s.service.waitFor("led-control", 1);
+  CHECK(mode.size() == 1 && mode[0].rest == "15 1");
+  auto k = s.service.waitFor("keys", 1);
+  CHECK(k.size() == 1 && k[0].rest == kAllOff);
+  CHECK(s.service.of("light-control").empty());
+}
+
+TEST_CASE(worked_example_and_frame_vectors) {
+  Session s;
+  CHECK(s.ok);
+  s.api.setShowHealth(nullptr, nullptr, JNI_TRUE);
+  s.api.setShowArmor(nullptr, nullptr, JNI_TRUE);
+  s.api.setIlluminatedKeys(nullptr, nullptr, 1, 0x0000FF00);
+  s.api.updateHealthAndArmor(nullptr, nullptr, 0.5f, 0.25f);
+  s.api.update(nullptr, nullptr);
+  s.api.update(nullptr, nullptr);
+  auto k = s.service.waitFor("keys", 3);
+  auto light = s.service.of("light-control");
+  CHECK(light.size() == 1 && light[0].rest == "0x00010102 0x0000FF00");
+  const std::string worked =
+      keys("1C E0 01 02 00 00 02 60 00 02 00 00 00 00 01");
+  CHECK(k.size() == 3 && k[1].rest == worked && k[2].rest == worked);
+
+  s.api.setShowArmor(nullptr, nullptr, JNI_FALSE);
+  s.api.updateHealthAndArmor(nullptr, nullptr, 1.0f, 0.0f);
+  s.api.update(nullptr, nullptr);
+  CHECK(s.service.waitFor("keys", 4).back().rest ==
+        keys("FC C1 13 00 00 00 02 60 00 02 00 00 00 00 01"));
+  s.api.setShowHealth(nullptr, nullptr, JNI_FALSE);
+  s.api.update(nullptr, nullptr);
+  CHECK(s.service.waitFor("keys", 5).back().rest == kWasd);
+  s.api.setIlluminatedKeys(nullptr, nullptr, 0, 0x0000FF00);
+  s.api.update(nullptr, nullptr);
+  CHECK(s.service.waitFor("keys", 6).back().rest ==
+        keys("FF FF FF FF FE FF FF FE 7F FF FF F7 8F 7F 7D"));
+  s.api.displayPotionColor(nullptr, nullptr, 0x00FFFFFF);
+  s.api.setIlluminatedKeys(nullptr, nullptr, 7, 0x0000FF00);
+  s.api.setShowHealth(nullptr, nullptr, JNI_TRUE);
+  s.api.updateHealthAndArmor(nullptr, nullptr, 0.0f, 0.0f);
+  s.api.update(nullptr, nullptr); // the unnamed positions stay lit
+  CHECK(s.service.waitFor("keys", 8).back().rest ==
+        keys("03 3E EC FF FF FF FF FF FF FF FF FF FF FF FF"));
+  light = s.service.of("light-control");
+  CHECK(light.size() == 2 && light[1].rest == "0x00000102 0x00FFFFFF");
+}
+
+TEST_CASE(bars_use_single_precision_products) {
+  Session s;
+  CHECK(s.ok);
+  s.api.setShowArmor(nullptr, nullptr, JNI_TRUE);
+  const float armor[] = {0.7f, 0.25f, 1.0f, -0.5f, 3.0e38f, 2.0f};
+  const int lit[] = {7, 2, 10, 0, 0, 10};
+  for (int i = 0; i < 6; i++) {
+    s.api.updateHealthAndArmor(nullptr, nullptr, 0.0f, armor[i]);
+    s.api.update(nullptr, nullptr);
+    auto k = s.service.waitFor("keys", 2 + i, 0);
+    CHECK_EQ(litKeys(k.back().rest), 5 + lit[i]);
+  }
+  s.api.setShowArmor(nullptr, nullptr, JNI_FALSE);
+  s.api.setShowHealth(nullptr, nullptr, JNI_TRUE);
+  s.api.updateHealthAndArmor(nullptr, nullptr, 0.99f, 0.0f);
+  s.api.update(nullptr, nullptr);
+  CHECK_EQ(litKeys(s.service.waitFor("keys", 8, 0).back().rest), 5 + 11);
+}
+
+TEST_CASE(colour_posted_on_change_top_byte_counts) {
+  Session s;
+  CHECK(s.ok);
+  s.api.update(nullptr, nullptr); // white since load: nothing posted
+  s.api.setIlluminatedKeys(nullptr, nullptr, 1, static_cast<jint>(0xAB123456u));
+  s.api.update(nullptr, nullptr);
+  s.api.update(nullptr, nullptr);
+  s.api.setIlluminatedKeys(nullptr, nullptr, 1, 0x00123456);
+  s.api.update(nullptr, nullptr);
+  s.service.waitFor("keys", 5);
+  auto light = s.service.of("light-control");
+  CHECK_EQ(light.size(), 2u);
+  for (auto &l : light)
+    CHECK(l.rest == "0x00010102 0x00123456");
+}
+
+TEST_CASE(potion_before_init_and_nothing_else) {
+  Session s(false);
+  CHECK(s.ok);
+  s.api.update(nullptr, nullptr);
+  s.api.onDamage(nullptr, nullptr);
+  s.api.displayPotionColor(nullptr, nullptr, 0x00102030);
+  auto k = s.service.waitFor("keys", 1, 400);
+  CHECK(k.size() == 1 && k[0].rest == kAllOn);
+  auto light = s.service.of("light-control");
+  CHECK(light.size() == 1 && light[0].rest == "0x00000102 0x00102030");
+  CHECK(s.service.of("led-control").empty());
+}
+
+TEST_CASE(uninit_hands_back_and_stays_initialised) {
+  Session s;
+  CHECK(s.ok);
+  s.api.unInit(nullptr, nullptr);
+  s.api.update(nullptr, nullptr);
+  s.service.waitFor("keys", 2);
+  auto light = s.service.of("light-control");
+  auto mode = s.service.of("led-control");
+  CHECK(light.size() == 1 && light[0].rest == "0xFFFFFFFF 0x00000000");
+  CHECK(mode.size() == 2 && mode[1].rest == "15 0");
+  CHECK(s.lastKeys() == kWasd);
+}
+
+TEST_CASE(attach_needs_lparam_one) {
+  Session s;
+  CHECK(s.ok);
+  ServiceProcess other;
+  CHECK(other.start(servicePath));
+  for (LPARAM lp : {0, 2}) {
+    other.run(1, lp);
+    other.run(2, lp);
+  }
+  s.api.update(nullptr, nullptr);
+  s.service.waitFor("keys", 2);
+  CHECK(other.of("keys").empty());
+  other.run(2, 1); // light attach
+  s.api.update(nullptr, nullptr);
+  CHECK_EQ(other.waitFor("keys", 1).size(), 1u);
+  s.service.run(1, 1); // LED attach takes it back
+  s.api.update(nullptr, nullptr);
+  CHECK_EQ(s.service.waitFor("keys", 3).size(), 3u);
+  CHECK_EQ(other.of("keys").size(), 1u);
+}
+
+TEST_CASE(reports_replace_all_bytes_short_ones_ignored) {
+  Session s;
+  CHECK(s.ok);
+  s.service.run(3, (14 << 8) | 0xFF);           // too short
+  s.service.run(3, 0x10000 | (20 << 8) | 0xFF); // no data
+  s.service.run(3, (0 << 8) | 0xFF);            // empty
+  s.api.update(nullptr, nullptr);
+  CHECK(s.service.waitFor("keys", 2).back().rest == kWasd);
+  s.service.run(3, (15 << 8) | 0xFF);
+  s.api.update(nullptr, nullptr);
+  CHECK(s.service.waitFor("keys", 3).back().rest ==
+        keys("00 00 00 00 01 00 02 61 80 02 00 08 70 80 83"));
+}
+
+TEST_CASE(report_during_own_send_does_not_deadlock) {
+  Session s;
+  CHECK(s.ok);
+  s.service.run(4, 0xFF);         // answer every bitmap with a report of 0xFF
+  s.api.update(nullptr, nullptr); // returns only if the report is taken
+  s.service.run(4, -1);
+  s.api.update(nullptr, nullptr);
+  CHECK(s.service.waitFor("keys", 3).back().rest ==
+        keys("00 00 00 00 01 00 02 61 80 02 00 08 70 80 83"));
+}
+
+TEST_CASE(service_restart_is_found_again) {
+  ServiceProcess first;
+  CHECK(first.start(servicePath));
+  TovrikApi api;
+  CHECK(api.load(dllPath.c_str()));
+  CHECK(api.init(nullptr, nullptr) == JNI_TRUE);
+  first.stop();
+  CHECK(api.init(nullptr, nullptr) == JNI_FALSE);
+  api.update(nullptr, nullptr); // not initialised now: silent
+  ServiceProcess second;
+  CHECK(second.start(servicePath));
+  CHECK(api.init(nullptr, nullptr) == JNI_TRUE);
+  api.update(nullptr, nullptr);
+  auto k = second.waitFor("keys", 2);
+  CHECK_EQ(k.size(), 2u);
+  CHECK_EQ(second.of("led-control").size(), 1u);
+  api.unload();
+}
+
+TEST_CASE(damage_flash_sequence_and_steps) {
+  Session s;
+  CHECK(s.ok);
+  s.api.setIlluminatedKeys(nullptr, nullptr, 1, 0x0000FF00);
+  s.api.update(nullptr, nullptr);
+  s.service.waitFor("keys", 2);
+  s.api.onDamage(nullptr, nullptr);
+  pumpFor(30);
+  s.api.update(nullptr, nullptr); // during the flash: nothing
+  auto k = s.service.waitFor("keys", 6, 200);
+  CHECK_EQ(k.size(), 6u);
+  if (k.size() != 6)
+    return;
+  CHECK(k[2].rest == kAllOn && k[3].rest == kAllOff && k[4].rest == kAllOn);
+  CHECK(k[5].rest == keys("00 00 00 00 01 00 02 61 80 02 00 08 70 80 83"));
+  auto light = s.service.of("light-control");
+  CHECK(light.size() == 3 && light[1].rest == "0x00010102 0x00FF0000" &&
+        light[2].rest == "0x00010102 0x0000FF00");
+  long long on = k[3].us - k[2].us, off = k[4].us - k[3].us,
+            last = k[5].us - k[4].us;
+  std::printf("  flash steps: %lld %lld %lld us\n", on, off, last);
+  CHECK(on >= 90000 && on < 2000000);
+  CHECK(off >= 90000 && off < 2000000);
+  CHECK(last >= 70000 && last < 2000000);
+}
+
+TEST_CASE(overlapping_flashes) {
+  Session s;
+  CHECK(s.ok);
+  s.api.onDamage(nullptr, nullptr);
+  pumpFor(40);
+  s.api.onDamage(nullptr, nullptr);
+  auto k = s.service.waitFor("keys", 1 + 6 + 2, 400);
+  int on = 0, off = 0;
+  for (auto &l : k) {
+    on += l.rest == kAllOn;
+    off += l.rest == kAllOff;
+  }
+  CHECK_EQ(on, 4);
+  CHECK_EQ(off, 3); // two flashes and the init
+  CHECK_EQ(s.service.of("light-control").size(), 2u); // red, white again
+}
+
+TEST_CASE(unload_mid_flash_and_load_again) {
+  ServiceProcess service;
+  CHECK(service.start(servicePath));
+  TovrikApi api;
+  CHECK(api.load(dllPath.c_str()));
+  CHECK(api.init(nullptr, nullptr) == JNI_TRUE);
+  api.onDamage(nullptr, nullptr);
+  api.unload();
+  CHECK(GetModuleHandleA("Tovrik.dll") != nullptr); // the worker holds it
+  for (int i = 0; i < 200 && GetModuleHandleA("Tovrik.dll"); i++)
+    pumpFor(10);
+  CHECK(GetModuleHandleA("Tovrik.dll") == nullptr);
+  CHECK(service.waitFor("keys", 1 + 4).size() == 5u);
+  pumpFor(50); // the loading thread closes the orphaned window
+  CHECK(linkWindow() == nullptr);
+
+  CHECK(api.load(dllPath.c_str()));
+  HWND own = linkWindow();
+  CHECK(own != nullptr);
+  CHECK(FindWindowExW(HWND_MESSAGE, own, kLinkClass, nullptr) == nullptr);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  CHECK(GetClassInfoExW(GetModuleHandleW(nullptr), kLinkClass, &wc));
+  HMODULE owner = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(wc.lpfnWndProc), &owner);
+  CHECK(owner == api.module);
+  CHECK(api.init(nullptr, nullptr) == JNI_TRUE);
+  service.run(1, 1);
+  api.setShowHealth(nullptr, nullptr, JNI_FALSE);
+  api.setShowArmor(nullptr, nullptr, JNI_FALSE);
+  api.update(nullptr, nullptr);
+  CHECK(service.waitFor("keys", 7).back().rest == kWasd);
+
+  api.unload(); // on the loading thread: window and class go at once
+  CHECK(linkWindow() == nullptr);
+  CHECK(!GetClassInfoExW(GetModuleHandleW(nullptr), kLinkClass, &wc));
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  if (argc < 3) {
+    std::printf("usage: %s Tovrik.dll tovrik_service.exe [case...]\n", argv[0]);
+    return 2;
+  }
+  dllPath = windowsPath(argv[1]);
+  servicePath = windowsPath(argv[2]);
+  argv[2] = argv[0];
+  return check::run(argc - 2, argv + 2);
+}
