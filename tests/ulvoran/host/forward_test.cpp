@@ -1,0 +1,185 @@
+// The eighteen forwarding methods against the complete stand-in engine,
+// bound once for the whole process.
+#include "ulvo_host.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+// The binding's only allocation is the bitmap copy, a nothrow new[]: array
+// new and delete are replaced here to watch it and to make it fail.
+std::atomic<int> nothrowArrays{0};
+std::atomic<size_t> lastArraySize{0};
+std::atomic<bool> failArrays{false};
+
+} // namespace
+
+void *operator new[](size_t size, const std::nothrow_t &) noexcept {
+  nothrowArrays++;
+  lastArraySize = size;
+  return failArrays ? nullptr : std::malloc(size ? size : 1);
+}
+void *operator new[](size_t size) {
+  void *p = std::malloc(size ? size : 1);
+  if (!p)
+    throw std::bad_alloc();
+  return p;
+}
+void operator delete[](void *p) noexcept { std::free(p); }
+void operator delete[](void *p, size_t) noexcept { std::free(p); }
+void operator delete[](void *p, const std::nothrow_t &) noexcept {
+  std::free(p);
+}
+
+namespace {
+
+class UlvoranForward : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    registerEngine(ULVO_ENGINE_COMPLETE);
+    ASSERT_TRUE(binding().UlvoLedInit(nullptr, nullptr));
+  }
+  void SetUp() override {
+    engine = stub(ULVO_ENGINE_COMPLETE);
+    engine.setResult(1);
+    engine.setBitmapBytes(4);
+    engine.setQuiet(0);
+    engine.reset();
+    env.reset();
+    failArrays = false;
+  }
+  const ulvoran_api::Api &api = binding();
+  StubEngine engine;
+  mini_jni::Env env;
+};
+
+TEST_F(UlvoranForward, EveryMethodPassesItsArgumentsAndTheEngineResult) {
+  int n = 0;
+  const forward_cases::Case *cases = forward_cases::all(&n);
+  for (unsigned char result : {1, 0}) {
+    engine.setResult(result);
+    for (int i = 0; i < n; i++) {
+      engine.reset();
+      EXPECT_EQ(cases[i].call(api, env.jni()), result) << cases[i].name;
+      EXPECT_EQ(engine.calls(),
+                std::vector<std::string>{std::string(cases[i].record) +
+                                         (result ? " -> 1" : " -> 0")});
+    }
+  }
+}
+
+// The engine's byte reaches Java as it is, not squeezed to 0 or 1.
+TEST_F(UlvoranForward, EngineResultByteIsReturnedUnchanged) {
+  engine.setResult(0x5A);
+  EXPECT_EQ(api.UlvoLedSetLighting(env.jni(), nullptr, 1, 2, 3), 0x5A);
+}
+
+TEST_F(UlvoranForward, PulseSingleKeyPassesTheBooleanAsZeroOrOne) {
+  for (jboolean flag : {0, 1, 2, 0x80, 0xFF}) {
+    engine.reset();
+    api.UlvoLedPulseSingleKey(env.jni(), nullptr, 1, 2, 3, 4, 5, 6, 7, 8, flag);
+    EXPECT_EQ(engine.last(), std::string("UlvoLedPulseSingleKey 1 2 3 4 5 6 7 "
+                                         "8 ") +
+                                 (flag ? "1" : "0") + " -> 1")
+        << int(flag);
+  }
+}
+
+TEST_F(UlvoranForward, ShutdownIsForwardedAndLeavesTheBindingIntact) {
+  api.UlvoLedShutdown(env.jni(), nullptr);
+  EXPECT_TRUE(api.UlvoLedSetLighting(env.jni(), nullptr, 4, 5, 6));
+  EXPECT_EQ(engine.calls(),
+            (std::vector<std::string>{"UlvoLedShutdown -> void",
+                                      "UlvoLedSetLighting 4 5 6 -> 1"}));
+}
+
+TEST_F(UlvoranForward, BitmapIsCopiedWholeIntoAnExactBuffer) {
+  unsigned char bytes[144];
+  std::string hex;
+  for (int i = 0; i < 144; i++) {
+    bytes[i] = static_cast<unsigned char>(i * 7 + 3);
+    char h[3];
+    std::snprintf(h, sizeof h, "%02x", bytes[i]);
+    hex += h;
+  }
+  engine.setBitmapBytes(144);
+  int before = nothrowArrays;
+  for (unsigned char result : {1, 0}) {
+    engine.setResult(result);
+    engine.reset();
+    EXPECT_EQ(api.UlvoLedSetLightingFromBitmap(env.jni(), nullptr,
+                                               env.array(bytes, 144)),
+              result);
+    EXPECT_EQ(engine.last(), "UlvoLedSetLightingFromBitmap " + hex +
+                                 (result ? " -> 1" : " -> 0"));
+  }
+  EXPECT_EQ(nothrowArrays - before, 2);
+  EXPECT_EQ(lastArraySize, 144u);
+  EXPECT_EQ(env.regionStart, 0);
+  EXPECT_EQ(env.regionLength, 144);
+}
+
+TEST_F(UlvoranForward, NullBitmapIsFalseWithoutEngineOrJvm) {
+  int before = nothrowArrays;
+  EXPECT_FALSE(api.UlvoLedSetLightingFromBitmap(env.jni(), nullptr, nullptr));
+  EXPECT_EQ(engine.count(), 0);
+  EXPECT_EQ(env.lengthCalls, 0);
+  EXPECT_EQ(nothrowArrays, before);
+}
+
+TEST_F(UlvoranForward, EmptyBitmapReachesTheEngineSafely) {
+  engine.setBitmapBytes(0);
+  EXPECT_TRUE(api.UlvoLedSetLightingFromBitmap(env.jni(), nullptr,
+                                               env.array(nullptr, 0)));
+  EXPECT_EQ(engine.last(), "UlvoLedSetLightingFromBitmap -> 1");
+}
+
+TEST_F(UlvoranForward, FailedCopyAllocationIsFalseWithoutEngine) {
+  failArrays = true;
+  unsigned char bytes[4] = {1, 2, 3, 4};
+  EXPECT_FALSE(api.UlvoLedSetLightingFromBitmap(env.jni(), nullptr,
+                                                env.array(bytes, 4)));
+  failArrays = false;
+  EXPECT_EQ(engine.count(), 0);
+  EXPECT_EQ(env.regionCalls, 0);
+}
+
+// Several Java threads at once: each call is forwarded on its own thread
+// with its own arguments (ThreadSanitizer checks the table reads).
+TEST_F(UlvoranForward, ConcurrentCallsAreAllForwarded) {
+  struct Worker {
+    const ulvoran_api::Api *api;
+    int id;
+  };
+  auto run = [](LPVOID p) -> DWORD {
+    auto *w = static_cast<Worker *>(p);
+    mini_jni::Env e;
+    unsigned char bytes[4] = {1, 2, 3, 4};
+    for (int i = 0; i < 500; i++) {
+      w->api->UlvoLedSetLighting(e.jni(), nullptr, w->id, i, -i);
+      w->api->UlvoLedSetLightingFromBitmap(e.jni(), nullptr, e.array(bytes, 4));
+    }
+    return 0;
+  };
+  Worker workers[4];
+  HANDLE threads[4];
+  for (int t = 0; t < 4; t++) {
+    workers[t] = Worker{&api, t};
+    threads[t] = CreateThread(nullptr, 0, run, &workers[t], 0, nullptr);
+    ASSERT_NE(threads[t], nullptr);
+  }
+  for (HANDLE h : threads) {
+    EXPECT_EQ(WaitForSingleObject(h, INFINITE), WAIT_OBJECT_0);
+    CloseHandle(h);
+  }
+  std::vector<std::string> calls = engine.calls();
+  EXPECT_EQ(calls.size(), 4000u);
+  int fromThree = 0;
+  for (const std::string &c : calls)
+    fromThree += c.rfind("UlvoLedSetLighting 3 ", 0) == 0;
+  EXPECT_EQ(fromThree, 500);
+}
+
+} // namespace

@@ -1,0 +1,182 @@
+// UlvoLedInit against the in-memory registry and the stand-in engines.  The
+// binding's table lives as long as the process and no engine is ever
+// unloaded, so the cases run in this order in a process of their own: first
+// everything that must find nothing bound.
+#include "ulvo_host.h"
+
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+mini_jni::Env env;
+
+int loadCalls() { return hostwin_load_calls(); }
+
+// Every method but UlvoLedInit returns false and touches nothing.
+void expectNothingBound(const ulvoran_api::Api &api) {
+  int n = 0;
+  const forward_cases::Case *cases = forward_cases::all(&n);
+  env.reset();
+  for (int i = 0; i < n; i++)
+    EXPECT_FALSE(cases[i].call(api, env.jni())) << cases[i].name;
+  api.UlvoLedShutdown(env.jni(), nullptr);
+  EXPECT_EQ(env.lengthCalls, 0);
+  EXPECT_EQ(env.regionCalls, 0);
+}
+
+// A path of exactly `length` characters that names the complete engine.
+std::string longEnginePath(size_t length) {
+  char base[] = "/tmp/ulvoXXXXXX";
+  EXPECT_NE(mkdtemp(base), nullptr);
+  std::string dir = std::string(base) + "/" + std::string(120, 'd');
+  EXPECT_EQ(mkdir(dir.c_str(), 0700), 0);
+  std::string path = dir + "/";
+  path += std::string(length - path.size() - 3, 'e') + ".so";
+  EXPECT_EQ(symlink(ULVO_ENGINE_COMPLETE, path.c_str()), 0);
+  EXPECT_EQ(path.size(), length);
+  return path;
+}
+
+TEST(UlvoranLoader, WithoutKeyOrValueNothingIsLoadedOrForwarded) {
+  const ulvoran_api::Api &api = binding();
+  unregisterEngine();
+  int before = loadCalls();
+  EXPECT_FALSE(api.UlvoLedInit(env.jni(), nullptr));
+  hostwin_reg_create_key(HKEY_LOCAL_MACHINE, kEngineKey); // no default value
+  hostwin_reg_set_value(HKEY_LOCAL_MACHINE, kEngineKey, "Other", REG_SZ,
+                        ULVO_ENGINE_COMPLETE, sizeof ULVO_ENGINE_COMPLETE);
+  EXPECT_FALSE(api.UlvoLedInit(env.jni(), nullptr));
+  EXPECT_EQ(loadCalls(), before);
+  expectNothingBound(api);
+  EXPECT_EQ(hostwin_reg_open_handles(), 0);
+}
+
+TEST(UlvoranLoader, UnloadablePathLeavesTableUnbound) {
+  const ulvoran_api::Api &api = binding();
+  registerEngine("/nonexistent/ulvo_engine.so");
+  int before = loadCalls();
+  EXPECT_FALSE(api.UlvoLedInit(env.jni(), nullptr));
+  EXPECT_EQ(loadCalls(), before + 1);
+  EXPECT_STREQ(hostwin_last_load_path(), "/nonexistent/ulvo_engine.so");
+  expectNothingBound(api);
+}
+
+TEST(UlvoranLoader, ValuesBeyondTheBufferLoadNothing) {
+  const ulvoran_api::Api &api = binding();
+  int before = loadCalls();
+  std::string tooLong = longEnginePath(260); // 261 bytes with its NUL
+  registerEngine(tooLong);
+  EXPECT_FALSE(api.UlvoLedInit(env.jni(), nullptr));
+  // 260 bytes and no terminator: must not run on past the buffer.
+  setEngineValue(REG_BINARY, tooLong.data(), 260);
+  EXPECT_FALSE(api.UlvoLedInit(env.jni(), nullptr));
+  setEngineValue(REG_SZ, tooLong.data(), 260);
+  EXPECT_FALSE(api.UlvoLedInit(env.jni(), nullptr));
+  EXPECT_EQ(loadCalls(), before);
+  expectNothingBound(api);
+  EXPECT_EQ(hostwin_reg_open_handles(), 0);
+}
+
+TEST(UlvoranLoader, ExpandableStringReachesLoaderUnexpanded) {
+  const ulvoran_api::Api &api = binding();
+  setenv("ULVO_TEST_ENGINE", ULVO_ENGINE_COMPLETE, 1);
+  const char value[] = "%ULVO_TEST_ENGINE%";
+  setEngineValue(REG_EXPAND_SZ, value, sizeof value);
+  EXPECT_FALSE(api.UlvoLedInit(env.jni(), nullptr));
+  EXPECT_STREQ(hostwin_last_load_path(), value);
+  expectNothingBound(api);
+}
+
+TEST(UlvoranLoader, EngineWithoutInitIsBoundButReportsFalse) {
+  const ulvoran_api::Api &api = binding();
+  registerEngine(ULVO_ENGINE_NOINIT);
+  EXPECT_FALSE(api.UlvoLedInit(env.jni(), nullptr));
+  StubEngine s = stub(ULVO_ENGINE_NOINIT);
+  s.reset();
+  EXPECT_TRUE(api.UlvoLedSetLighting(env.jni(), nullptr, 10, 20, 30));
+  EXPECT_EQ(s.last(), "UlvoLedSetLighting 10 20 30 -> 1");
+}
+
+TEST(UlvoranLoader, PathOfExactly260BytesLoads) {
+  const ulvoran_api::Api &api = binding();
+  std::string path = longEnginePath(259);
+  registerEngine(path);
+  StubEngine s = stub(ULVO_ENGINE_COMPLETE);
+  s.reset();
+  s.setInitResult(1);
+  EXPECT_TRUE(api.UlvoLedInit(env.jni(), nullptr));
+  EXPECT_EQ(hostwin_last_load_path(), path);
+  EXPECT_EQ(s.calls(), std::vector<std::string>{"UlvoLedInit -> 1"});
+}
+
+// A shorter value after a longer one: the old path's tail must not follow
+// an unterminated value into the loader.
+TEST(UlvoranLoader, BinaryValueIsTakenByteForByte) {
+  const ulvoran_api::Api &api = binding();
+  registerEngine(longEnginePath(259));
+  api.UlvoLedInit(env.jni(), nullptr);
+  const std::string path = ULVO_ENGINE_COMPLETE;
+  setEngineValue(REG_BINARY, path.data(), static_cast<DWORD>(path.size()));
+  EXPECT_TRUE(api.UlvoLedInit(env.jni(), nullptr));
+  EXPECT_EQ(hostwin_last_load_path(), path);
+}
+
+TEST(UlvoranLoader, EveryInitRunsTheEngineInitAndReturnsItsResult) {
+  const ulvoran_api::Api &api = binding();
+  registerEngine(ULVO_ENGINE_COMPLETE);
+  StubEngine s = stub(ULVO_ENGINE_COMPLETE);
+  s.reset();
+  s.setInitResult(1);
+  EXPECT_TRUE(api.UlvoLedInit(env.jni(), nullptr));
+  s.setInitResult(0);
+  EXPECT_FALSE(api.UlvoLedInit(env.jni(), nullptr));
+  EXPECT_EQ(s.calls(),
+            (std::vector<std::string>{"UlvoLedInit -> 1", "UlvoLedInit -> 0"}));
+  // The engine's false does not unbind anything.
+  EXPECT_TRUE(api.UlvoLedStopEffects(env.jni(), nullptr));
+  s.setInitResult(1);
+  EXPECT_TRUE(api.UlvoLedInit(env.jni(), nullptr));
+  EXPECT_EQ(hostwin_reg_open_handles(), 0);
+}
+
+TEST(UlvoranLoader, FailedReinitKeepsTheFirstBinding) {
+  const ulvoran_api::Api &api = binding();
+  registerEngine(ULVO_ENGINE_COMPLETE);
+  ASSERT_TRUE(api.UlvoLedInit(env.jni(), nullptr));
+  StubEngine s = stub(ULVO_ENGINE_COMPLETE);
+  unregisterEngine();
+  s.reset();
+  EXPECT_FALSE(api.UlvoLedInit(env.jni(), nullptr));
+  EXPECT_TRUE(api.UlvoLedSetLighting(env.jni(), nullptr, 1, 2, 3));
+  EXPECT_EQ(s.calls(),
+            std::vector<std::string>{"UlvoLedSetLighting 1 2 3 -> 1"});
+}
+
+TEST(UlvoranLoader, MissingFlashSingleKeyFailsOnlyThatMethod) {
+  const ulvoran_api::Api &api = binding();
+  registerEngine(ULVO_ENGINE_NOFLASH);
+  EXPECT_TRUE(api.UlvoLedInit(env.jni(), nullptr));
+  StubEngine s = stub(ULVO_ENGINE_NOFLASH);
+  s.setBitmapBytes(4);
+  int n = 0;
+  const forward_cases::Case *cases = forward_cases::all(&n);
+  for (int i = 0; i < n; i++) {
+    s.reset();
+    bool flash = std::strcmp(cases[i].name, "FlashSingleKey") == 0;
+    EXPECT_EQ(cases[i].call(api, env.jni()), flash ? 0 : 1) << cases[i].name;
+    EXPECT_EQ(s.count(), flash ? 0 : 1) << cases[i].name;
+  }
+}
+
+// Reinitialising many times keeps no key open and loads one module.
+TEST(UlvoranLoader, RepeatedInitsLeakNoKeyHandles) {
+  const ulvoran_api::Api &api = binding();
+  registerEngine(ULVO_ENGINE_COMPLETE);
+  for (int i = 0; i < 100; i++)
+    ASSERT_TRUE(api.UlvoLedInit(env.jni(), nullptr));
+  EXPECT_EQ(hostwin_reg_open_handles(), 0);
+}
+
+} // namespace

@@ -1,0 +1,296 @@
+// The real UlvoranLedJNI.dll of this processor build under Wine, with the
+// stand-in engines registered in the machine's registry views.
+//
+//   ulvoran_wine_test BINDING.dll COMPLETE.dll NOINIT.dll NOFLASH.dll [case...]
+//
+// Paths may be Unix paths; they are handed to Windows as Z: paths.  The
+// binding keeps its table for the life of the process, so the cases run in
+// the order written, the unbound ones first.
+#include "../../common/check.h"
+#include "forward_cases.h"
+#include "mini_jni.h"
+#include "stub_engine.h"
+#include "ulvoran_api.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kEngineKey[] = "SOFTWARE\\Classes\\CLSID\\"
+                          "{3F8C2D71-5B0E-4A96-8C47-D21E6B90F5A3}\\"
+                          "ServerBinary";
+
+const REGSAM kOwnView = sizeof(void *) == 8 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+const REGSAM kOtherView =
+    sizeof(void *) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+
+std::string binding, complete, noinit, noflash;
+ulvoran_api::Api api;
+mini_jni::Env env;
+
+std::string windowsPath(const char *p) {
+  std::string s = p;
+  if (!s.empty() && s[0] == '/')
+    s = "Z:" + s;
+  for (char &c : s)
+    if (c == '/')
+      c = '\\';
+  return s;
+}
+
+bool setEngineValue(REGSAM view, DWORD type, const void *data, DWORD size) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEngineKey, 0, nullptr, 0,
+                      KEY_WRITE | view, nullptr, &key, nullptr) != 0)
+    return false;
+  LONG rc = RegSetValueExA(key, nullptr, 0, type,
+                           static_cast<const BYTE *>(data), size);
+  RegCloseKey(key);
+  return rc == 0;
+}
+
+bool registerEngine(REGSAM view, const std::string &path) {
+  return setEngineValue(view, REG_SZ, path.c_str(),
+                        static_cast<DWORD>(path.size() + 1));
+}
+
+void unregisterEngine(REGSAM view) {
+  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kEngineKey, view, 0);
+}
+
+StubEngine stub(const std::string &path) {
+  StubEngine s;
+  CHECK(s.load(path.c_str()));
+  return s;
+}
+
+jboolean init() { return api.UlvoLedInit(env.jni(), nullptr); }
+
+void expectNothingBound() {
+  int n = 0;
+  const forward_cases::Case *cases = forward_cases::all(&n);
+  env.reset();
+  for (int i = 0; i < n; i++)
+    CHECK_EQ(cases[i].call(api, env.jni()), 0);
+  api.UlvoLedShutdown(env.jni(), nullptr);
+  CHECK_EQ(env.lengthCalls, 0);
+}
+
+TEST_CASE(without_key_nothing_is_bound) {
+  unregisterEngine(kOwnView);
+  unregisterEngine(kOtherView);
+  CHECK_EQ(init(), 0);
+  expectNothingBound();
+}
+
+TEST_CASE(engine_in_the_other_view_is_not_found) {
+  unregisterEngine(kOwnView);
+  CHECK(registerEngine(kOtherView, complete));
+  CHECK_EQ(init(), 0);
+  expectNothingBound();
+  unregisterEngine(kOtherView);
+}
+
+// The complete engine's path stretched to exactly n characters with ".\"
+// segments (and one doubled separator), so that it stays loadable.
+std::string paddedPath(size_t n) {
+  size_t cut = complete.rfind('\\') + 1;
+  std::string dir = complete.substr(0, cut), file = complete.substr(cut);
+  while (dir.size() + file.size() + 2 <= n)
+    dir += ".\\";
+  if (dir.size() + file.size() < n)
+    dir += "\\";
+  return dir + file;
+}
+
+TEST_CASE(values_beyond_the_buffer_load_nothing) {
+  std::string path = paddedPath(260); // 261 bytes with its NUL
+  CHECK_EQ(path.size(), 260u);
+  CHECK(registerEngine(kOwnView, path));
+  CHECK_EQ(init(), 0);
+  // 260 bytes and no terminator: never read on past the buffer.
+  CHECK(setEngineValue(kOwnView, REG_BINARY, path.data(), 260));
+  CHECK_EQ(init(), 0);
+  expectNothingBound();
+}
+
+TEST_CASE(expandable_string_is_not_expanded) {
+  std::string dir = complete.substr(0, complete.rfind('\\'));
+  std::string file = complete.substr(complete.rfind('\\'));
+  SetEnvironmentVariableA("ULVO_TEST_ENGINE_DIR", dir.c_str());
+  std::string value = "%ULVO_TEST_ENGINE_DIR%" + file;
+  CHECK(setEngineValue(kOwnView, REG_EXPAND_SZ, value.c_str(),
+                       static_cast<DWORD>(value.size() + 1)));
+  CHECK_EQ(init(), 0);
+  expectNothingBound();
+}
+
+TEST_CASE(engine_without_init_is_bound_but_false) {
+  CHECK(registerEngine(kOwnView, noinit));
+  CHECK_EQ(init(), 0);
+  StubEngine s = stub(noinit);
+  s.reset();
+  CHECK_EQ(api.UlvoLedSetLighting(env.jni(), nullptr, 10, 20, 30), 1);
+  CHECK(s.last() == "UlvoLedSetLighting 10 20 30 -> 1");
+}
+
+TEST_CASE(path_of_exactly_260_bytes_loads) {
+  std::string path = paddedPath(259);
+  CHECK(registerEngine(kOwnView, path));
+  StubEngine s = stub(complete);
+  s.setInitResult(1);
+  s.reset();
+  CHECK_EQ(init(), 1);
+  CHECK_EQ(s.count(), 1);
+}
+
+// After the long value, a shorter one stored without a terminator: the old
+// value's tail must not follow it into the loader.
+TEST_CASE(binary_value_is_taken_byte_for_byte) {
+  CHECK(setEngineValue(kOwnView, REG_BINARY, complete.data(),
+                       static_cast<DWORD>(complete.size())));
+  CHECK_EQ(init(), 1);
+}
+
+TEST_CASE(every_init_runs_engine_init_and_returns_its_result) {
+  CHECK(registerEngine(kOwnView, complete));
+  StubEngine s = stub(complete);
+  s.reset();
+  s.setInitResult(1);
+  CHECK_EQ(init(), 1);
+  s.setInitResult(0);
+  CHECK_EQ(init(), 0);
+  std::vector<std::string> calls = s.calls();
+  CHECK(calls.size() == 2 && calls[0] == "UlvoLedInit -> 1" &&
+        calls[1] == "UlvoLedInit -> 0");
+  s.setInitResult(1);
+  CHECK_EQ(init(), 1);
+}
+
+TEST_CASE(every_method_passes_arguments_and_result) {
+  StubEngine s = stub(complete);
+  s.setBitmapBytes(4);
+  int n = 0;
+  const forward_cases::Case *cases = forward_cases::all(&n);
+  for (unsigned char result : {1, 0}) {
+    s.setResult(result);
+    for (int i = 0; i < n; i++) {
+      s.reset();
+      CHECK_EQ(cases[i].call(api, env.jni()), result);
+      std::string want =
+          std::string(cases[i].record) + (result ? " -> 1" : " -> 0");
+      if (s.last() != want || s.count() != 1)
+        check::fail(__FILE__, __LINE__,
+                    (cases[i].name + (": " + s.last())).c_str());
+    }
+  }
+  s.setResult(1);
+}
+
+TEST_CASE(pulse_single_key_boolean_is_zero_or_one) {
+  StubEngine s = stub(complete);
+  for (jboolean flag : {0, 1, 2, 0xFF}) {
+    s.reset();
+    api.UlvoLedPulseSingleKey(env.jni(), nullptr, -1, -2, -3, -4, -5, -6, -7,
+                              -8, flag);
+    CHECK(s.last() == std::string("UlvoLedPulseSingleKey -1 -2 -3 -4 -5 -6 "
+                                  "-7 -8 ") +
+                          (flag ? "1" : "0") + " -> 1");
+  }
+}
+
+TEST_CASE(bitmap_copy_null_empty_and_unallocatable) {
+  StubEngine s = stub(complete);
+  unsigned char bytes[144];
+  std::string hex;
+  for (int i = 0; i < 144; i++) {
+    bytes[i] = static_cast<unsigned char>(255 - i * 3);
+    char h[3];
+    std::snprintf(h, sizeof h, "%02x", bytes[i]);
+    hex += h;
+  }
+  s.setBitmapBytes(144);
+  s.reset();
+  env.reset();
+  CHECK_EQ(api.UlvoLedSetLightingFromBitmap(env.jni(), nullptr,
+                                            env.array(bytes, 144)),
+           1);
+  CHECK(s.last() == "UlvoLedSetLightingFromBitmap " + hex + " -> 1");
+  CHECK_EQ(env.regionStart, 0);
+  CHECK_EQ(env.regionLength, 144);
+  s.reset();
+  env.reset();
+  CHECK_EQ(api.UlvoLedSetLightingFromBitmap(env.jni(), nullptr, nullptr), 0);
+  CHECK_EQ(s.count(), 0);
+  CHECK_EQ(env.lengthCalls, 0);
+  s.setBitmapBytes(0);
+  CHECK_EQ(api.UlvoLedSetLightingFromBitmap(env.jni(), nullptr,
+                                            env.array(nullptr, 0)),
+           1);
+  if (sizeof(void *) == 4) {
+    // Two gigabytes do not fit beside everything else in a 32-bit process.
+    s.reset();
+    CHECK_EQ(api.UlvoLedSetLightingFromBitmap(
+                 env.jni(), nullptr, env.array(bytes, 0x7FFFFFF0, 144)),
+             0);
+    CHECK_EQ(s.count(), 0);
+  }
+}
+
+TEST_CASE(shutdown_is_forwarded_and_binding_stays) {
+  StubEngine s = stub(complete);
+  s.reset();
+  api.UlvoLedShutdown(env.jni(), nullptr);
+  CHECK_EQ(api.UlvoLedSetLighting(env.jni(), nullptr, 4, 5, 6), 1);
+  std::vector<std::string> calls = s.calls();
+  CHECK(calls.size() == 2 && calls[0] == "UlvoLedShutdown -> void" &&
+        calls[1] == "UlvoLedSetLighting 4 5 6 -> 1");
+}
+
+TEST_CASE(failed_reinit_keeps_the_binding) {
+  StubEngine s = stub(complete);
+  unregisterEngine(kOwnView);
+  s.reset();
+  CHECK_EQ(init(), 0);
+  CHECK_EQ(api.UlvoLedSetLighting(env.jni(), nullptr, 7, 8, 9), 1);
+  CHECK(s.last() == "UlvoLedSetLighting 7 8 9 -> 1");
+}
+
+TEST_CASE(missing_flash_single_key_fails_only_that_method) {
+  CHECK(registerEngine(kOwnView, noflash));
+  CHECK_EQ(init(), 1);
+  StubEngine s = stub(noflash);
+  s.setBitmapBytes(4);
+  int n = 0;
+  const forward_cases::Case *cases = forward_cases::all(&n);
+  for (int i = 0; i < n; i++) {
+    s.reset();
+    bool flash = std::string(cases[i].name) == "FlashSingleKey";
+    CHECK_EQ(cases[i].call(api, env.jni()), flash ? 0 : 1);
+    CHECK_EQ(s.count(), flash ? 0 : 1);
+  }
+  unregisterEngine(kOwnView);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  if (argc < 5) {
+    std::printf("usage: %s BINDING COMPLETE NOINIT NOFLASH [case...]\n",
+                argv[0]);
+    return 2;
+  }
+  binding = windowsPath(argv[1]);
+  complete = windowsPath(argv[2]);
+  noinit = windowsPath(argv[3]);
+  noflash = windowsPath(argv[4]);
+  if (!api.load(binding.c_str())) {
+    std::printf("cannot bind %s\n", binding.c_str());
+    return 1;
+  }
+  argv[4] = argv[0];
+  return check::run(argc - 4, argv + 4);
+}
