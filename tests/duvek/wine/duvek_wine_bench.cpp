@@ -1,0 +1,76 @@
+// The 32-bit renderFrame under Wine, into a "CreateKeyboardEffect" that only
+// returns, beside a floor in this program that does the least any drawing
+// must: zero the 1056-byte block, write the movement and bar entries, and
+// make one indirect call to the same entry.
+#include "duvek_api.h"
+#include "wine_paths.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+typedef int(__cdecl *EffectFn)(int, const void *, void *);
+
+EffectFn volatile entry = nullptr;
+
+double nowNs() {
+  LARGE_INTEGER c, f;
+  QueryPerformanceCounter(&c);
+  QueryPerformanceFrequency(&f);
+  return static_cast<double>(c.QuadPart) * 1e9 /
+         static_cast<double>(f.QuadPart);
+}
+
+__attribute__((noinline)) int floorFrame() {
+  static const int movement[] = {47, 68, 69, 70, 117, 20};
+  uint32_t block[264];
+  std::memset(block, 0, sizeof block);
+  for (int i : movement)
+    block[132 + i] = 0x01FFFFFFu;
+  for (int j = 0; j < 6; j++)
+    block[132 + 3 + j] = 0x01007F7Fu;
+  for (int j = 0; j < 7; j++)
+    block[132 + 24 + j] = 0x0100FFFFu;
+  return entry(8, block, nullptr);
+}
+
+template <typename Fn> double perCall(Fn fn, int n) {
+  double best = 1e30;
+  for (int round = 0; round < 7; round++) {
+    double t0 = nowNs();
+    for (int i = 0; i < n; i++)
+      fn();
+    double t = (nowNs() - t0) / n;
+    if (t < best)
+      best = t;
+  }
+  return best;
+}
+
+} // namespace
+
+int main() {
+  DuvekApi duvek;
+  SetDllDirectoryA(variantDir("dvglow_silent").c_str());
+  if (!duvek.load(hostPathFromEnv("DUVEK_DLL").c_str()) ||
+      duvek.init0(nullptr, nullptr) != 0) {
+    std::printf("cannot start Duvek against the silent stand-in\n");
+    return 1;
+  }
+  entry = reinterpret_cast<EffectFn>(
+      reinterpret_cast<void (*)(void)>(GetProcAddress(
+          GetModuleHandleA("DvGlowSDK.dll"), "CreateKeyboardEffect")));
+  duvek.updateHealthAndArmor(nullptr, nullptr, 0.5f, 0.7f);
+  const int n = 200000;
+  double floorNs = perCall(floorFrame, n);
+  double renderNs = perCall([&] { duvek.update(nullptr, nullptr); }, n);
+  std::printf("floor        %8.1f ns\nrenderFrame  %8.1f ns\nratio        "
+              "%8.2f\n",
+              floorNs, renderNs, renderNs / floorNs);
+  duvek.unInit0(nullptr, nullptr);
+  return 0;
+}
