@@ -1,0 +1,132 @@
+package eu.velquor.mod.manager.keyboard.tests;
+
+import static org.junit.jupiter.api.Assertions.assertArrayEquals;
+import static org.junit.jupiter.api.Assertions.assertEquals;
+import static org.junit.jupiter.api.Assertions.assertTrue;
+
+import eu.velquor.mod.manager.keyboard.TovrikController;
+import java.util.Arrays;
+import org.junit.jupiter.api.AfterAll;
+import org.junit.jupiter.api.BeforeAll;
+import org.junit.jupiter.api.MethodOrderer;
+import org.junit.jupiter.api.Order;
+import org.junit.jupiter.api.Test;
+import org.junit.jupiter.api.TestMethodOrder;
+
+/** The nine native methods as a JVM links them, against a service thread. */
+@TestMethodOrder(MethodOrderer.OrderAnnotation.class)
+class TovrikControllerTest {
+  static final String OFF = "keys 20 " + "00".repeat(20);
+  static final String WASD = "keys 20 000000000000026000020000000001" + "00".repeat(5);
+
+  @BeforeAll
+  static void startService() {
+    TovrikProbe.startService();
+  }
+
+  @AfterAll
+  static void stopService() {
+    TovrikProbe.stopService();
+  }
+
+  static String[] keys(String[] events) {
+    return Arrays.stream(events).filter(e -> e.startsWith("keys")).toArray(String[]::new);
+  }
+
+  static String[] lights(String[] events) {
+    return Arrays.stream(events).filter(e -> e.startsWith("light")).toArray(String[]::new);
+  }
+
+  @Test
+  @Order(1)
+  void loadDiscoversThenInitDarkensEveryKey() {
+    // The library loads here, with the service already running.
+    assertTrue(TovrikController.init());
+    String[] ev = TovrikProbe.events(3, 5000);
+    assertEquals(3, ev.length, Arrays.toString(ev));
+    assertTrue(ev[0].startsWith("discover 0x"), ev[0]);
+    assertTrue(Arrays.asList(ev).contains("led-control 15 1"));
+    assertArrayEquals(new String[] {OFF}, keys(ev));
+  }
+
+  @Test
+  @Order(2)
+  void workedExampleCarriesIntsAndFloats() {
+    TovrikProbe.clear();
+    TovrikController.setIlluminatedKeys(1, 0x0000FF00);
+    TovrikController.updateHealthAndArmor(0.5f, 0.25f);
+    TovrikController.update();
+    String[] ev = TovrikProbe.events(2, 5000);
+    assertArrayEquals(new String[] {"light-control 0x00010102 0x0000FF00"}, lights(ev));
+    assertArrayEquals(
+        new String[] {"keys 20 1ce00102000002600002000000000100000000" + "00"},
+        keys(ev));
+  }
+
+  @Test
+  @Order(3)
+  void booleansAndArmourSeven() {
+    TovrikProbe.clear();
+    TovrikController.setShowHealth(false);
+    TovrikController.setShowArmor(true);
+    TovrikController.updateHealthAndArmor(0.0f, 0.7f);
+    TovrikController.update();
+    String[] k = keys(TovrikProbe.events(1, 5000));
+    // Number keys 1 to 7 and W A S D Space.
+    assertArrayEquals(
+        new String[] {"keys 20 0020001e800102600002000000000100000000" + "00"}, k);
+    TovrikProbe.clear();
+    TovrikController.setShowArmor(false);
+    TovrikController.update();
+    assertArrayEquals(new String[] {WASD}, keys(TovrikProbe.events(1, 5000)));
+  }
+
+  @Test
+  @Order(4)
+  void potionColourAndDamageFlash() throws InterruptedException {
+    TovrikProbe.clear();
+    TovrikController.displayPotionColor(0x00102030);
+    TovrikController.onDamage();
+    String[] ev = TovrikProbe.events(1 + 1 + 3 + 1 + 1, 5000);
+    Thread.sleep(100);
+    ev = TovrikProbe.events(0, 0);
+    assertEquals(
+        Arrays.asList(
+            "light-control 0x00000102 0x00102030",
+            "light-control 0x00010102 0x00FF0000",
+            "light-control 0x00010102 0x0000FF00"),
+        Arrays.asList(lights(ev)));
+    assertEquals(5, keys(ev).length, Arrays.toString(ev));
+  }
+
+  @Test
+  @Order(5)
+  void unInitHandsBack() {
+    TovrikProbe.clear();
+    TovrikController.unInit();
+    String[] ev = TovrikProbe.events(2, 5000);
+    assertTrue(Arrays.asList(ev).contains("light-control 0xFFFFFFFF 0x00000000"));
+    assertTrue(Arrays.asList(ev).contains("led-control 15 0"));
+  }
+
+  @Test
+  @Order(6)
+  void timedUpdateBesideAnEmptyNativeMethod() {
+    TovrikController.init();
+    int n = 20000;
+    for (int i = 0; i < 2000; i++) {
+      TovrikController.update();
+      TovrikProbe.empty();
+    }
+    long t0 = System.nanoTime();
+    for (int i = 0; i < n; i++) TovrikProbe.empty();
+    long t1 = System.nanoTime();
+    for (int i = 0; i < n; i++) TovrikController.update();
+    long t2 = System.nanoTime();
+    double empty = (t1 - t0) / (double) n, update = (t2 - t1) / (double) n;
+    System.out.printf(
+        "update %.0f ns/call, empty native %.0f ns/call, ratio %.1f%n",
+        update, empty, update / empty);
+    TovrikProbe.clear();
+  }
+}
