@@ -11,6 +11,7 @@
 #include "mini_jni.h"
 #include "stub_engine.h"
 #include "ulvoran_api.h"
+#include "wine_registry.h"
 
 #include <windows.h>
 
@@ -19,47 +20,11 @@
 
 namespace {
 
-const char kEngineKey[] = "SOFTWARE\\Classes\\CLSID\\"
-                          "{3F8C2D71-5B0E-4A96-8C47-D21E6B90F5A3}\\"
-                          "ServerBinary";
-
-const REGSAM kOwnView = sizeof(void *) == 8 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
-const REGSAM kOtherView =
-    sizeof(void *) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+using namespace wine_registry;
 
 std::string binding, complete, noinit, noflash;
 ulvoran_api::Api api;
 mini_jni::Env env;
-
-std::string windowsPath(const char *p) {
-  std::string s = p;
-  if (!s.empty() && s[0] == '/')
-    s = "Z:" + s;
-  for (char &c : s)
-    if (c == '/')
-      c = '\\';
-  return s;
-}
-
-bool setEngineValue(REGSAM view, DWORD type, const void *data, DWORD size) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEngineKey, 0, nullptr, 0,
-                      KEY_WRITE | view, nullptr, &key, nullptr) != 0)
-    return false;
-  LONG rc = RegSetValueExA(key, nullptr, 0, type,
-                           static_cast<const BYTE *>(data), size);
-  RegCloseKey(key);
-  return rc == 0;
-}
-
-bool registerEngine(REGSAM view, const std::string &path) {
-  return setEngineValue(view, REG_SZ, path.c_str(),
-                        static_cast<DWORD>(path.size() + 1));
-}
-
-void unregisterEngine(REGSAM view) {
-  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kEngineKey, view, 0);
-}
 
 StubEngine stub(const std::string &path) {
   StubEngine s;
@@ -283,10 +248,10 @@ int main(int argc, char **argv) {
                 argv[0]);
     return 2;
   }
-  binding = windowsPath(argv[1]);
-  complete = windowsPath(argv[2]);
-  noinit = windowsPath(argv[3]);
-  noflash = windowsPath(argv[4]);
+  binding = wine_registry::windowsPath(argv[1]);
+  complete = wine_registry::windowsPath(argv[2]);
+  noinit = wine_registry::windowsPath(argv[3]);
+  noflash = wine_registry::windowsPath(argv[4]);
   if (!api.load(binding.c_str())) {
     std::printf("cannot bind %s\n", binding.c_str());
     return 1;
