@@ -61,6 +61,10 @@ void *thread_main(void *arg) {
 }
 
 std::mutex load_lock;
+// Plays the loader lock: loads and unloads (with the static constructors and
+// destructors they run) happen one at a time, and each is ordered after the
+// last, as on Windows.
+std::recursive_mutex loader_lock;
 std::string last_path;
 int load_calls = 0;
 
@@ -172,7 +176,11 @@ HMODULE WINAPI LoadLibraryA(LPCSTR name) {
     last_path = name ? name : "";
     load_calls++;
   }
-  void *h = name ? dlopen(name, RTLD_NOW | RTLD_LOCAL) : nullptr;
+  void *h = nullptr;
+  if (name) {
+    std::lock_guard<std::recursive_mutex> loader(loader_lock);
+    h = dlopen(name, RTLD_NOW | RTLD_LOCAL);
+  }
   if (!h)
     last_error = 126; // ERROR_MOD_NOT_FOUND
   return static_cast<HMODULE>(h);
@@ -185,7 +193,10 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
 }
 
 BOOL WINAPI FreeLibrary(HMODULE module) {
-  return module && dlclose(module) == 0;
+  if (!module)
+    return FALSE;
+  std::lock_guard<std::recursive_mutex> loader(loader_lock);
+  return dlclose(module) == 0;
 }
 
 // Only the FROM_ADDRESS form is supported: it is how a library pins itself.

@@ -54,20 +54,35 @@ struct Class {
   int windows = 0;
 };
 
-std::mutex lock;
-std::map<std::string, UINT> names;
+// Never destroyed: a library's static destructors may still use them as the
+// process exits.
+std::mutex &lock = *new std::mutex;
+std::map<std::string, UINT> &names = *new std::map<std::string, UINT>;
 UINT nextName = 0xC000;
-std::map<std::wstring, Class> classes;
-std::map<uintptr_t, Window> windows;
+std::map<std::wstring, Class> &classes = *new std::map<std::wstring, Class>;
+std::map<uintptr_t, Window> &windows = *new std::map<uintptr_t, Window>;
 uintptr_t nextWindow = 0x1000;
 thread_local Queue *ownQueue = nullptr;
 
-// Queues are never freed: a sender may still point at the queue of a thread
-// that has ended, and the stand-in lives no longer than the process.
+// A thread's queue goes with the thread unless a window of the thread is
+// still alive; such a queue stays, still reachable through its windows.
+struct QueueReaper {
+  ~QueueReaper() {
+    std::lock_guard<std::mutex> g(lock);
+    for (auto &entry : windows)
+      if (entry.second.owner == ownQueue)
+        return;
+    delete ownQueue;
+    ownQueue = nullptr;
+  }
+};
+thread_local QueueReaper reaper;
+
 Queue *currentQueue() {
   if (!ownQueue) {
     ownQueue = new Queue;
     ownQueue->threadId = GetCurrentThreadId();
+    (void)&reaper; // construct it, so that it runs at thread exit
   }
   return ownQueue;
 }

@@ -6,6 +6,7 @@
 #include "talk_link.h"
 
 ControllerState controllerState;
+std::atomic<int> activeFlashWorkers{0};
 
 namespace {
 
@@ -33,6 +34,7 @@ FrameInputs currentInputs() {
 // code; the last reference goes as the thread exits.
 DWORD WINAPI flashWorker(LPVOID module) {
   damageFlash(nullptr);
+  activeFlashWorkers.fetch_sub(1);
   if (module)
     FreeLibraryAndExitThread(static_cast<HMODULE>(module), 0);
   return 0;
@@ -95,8 +97,10 @@ void controllerUpdate() { renderFrame(); }
 
 void controllerOnDamage() {
   HMODULE self = pinThisLibrary();
+  activeFlashWorkers.fetch_add(1);
   HANDLE thread = CreateThread(nullptr, 0, flashWorker, self, 0, nullptr);
   if (!thread) {
+    activeFlashWorkers.fetch_sub(1);
     if (self)
       FreeLibrary(self);
     return;

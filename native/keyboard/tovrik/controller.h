@@ -23,6 +23,10 @@ struct ControllerState {
 
 extern ControllerState controllerState;
 
+// Flash workers started and not yet ended; a worker's last step before it
+// lets go of the library is to count itself out.
+extern std::atomic<int> activeFlashWorkers;
+
 constexpr uint32_t kFlashRed = 0x00FF0000;
 constexpr unsigned kFlashOnMs = 100;
 constexpr unsigned kFlashOffMs = 100;

@@ -125,7 +125,7 @@ TEST_F(ControllerTest, NothingDrawnBeforeInitPotionRegardless) {
   M(onDamage)(nullptr, nullptr);
   M(displayPotionColor)(nullptr, nullptr, 0x00102030);
   auto ev = expectEvents(2);
-  Sleep(350);
+  pumpUntil([] { return activeFlashWorkers.load() == 0; });
   ev = service->events();
   ASSERT_EQ(ev.size(), 2u);
   ASSERT_EQ(lights(ev).size(), 1u);

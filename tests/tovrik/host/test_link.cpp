@@ -107,9 +107,9 @@ TEST_F(LinkTest, ReportReplacesAllBytesAndSendKeysKeepsUnnamedOnes) {
   const uint8_t report[15] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                               0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
   service->report(TalkLink::ownWindow(), ids.ledControl, report, 15);
-  EXPECT_EQ(
-      hex({TalkLink::heldBitmap().bytes, TalkLink::heldBitmap().bytes + 15}),
-      "FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF");
+  LedBitmap held = TalkLink::heldBitmap();
+  EXPECT_EQ(hex({held.bytes, held.bytes + 15}),
+            "FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF");
   service->clear();
   TalkLink::sendKeys(KeyFrame{});
   EXPECT_EQ(hex(bitmaps(expectEvents(1))[0].data),

@@ -65,8 +65,7 @@ void ServiceTest::SetUp() {
 
 void ServiceTest::TearDown() {
   // Let flash workers of this test finish before the next one starts.
-  pumpUntil([] { return !controllerState.flashing.load(); });
-  Sleep(350);
+  pumpUntil([] { return activeFlashWorkers.load() == 0; });
   service.reset();
   pumpUntil([] { return false; }, 20);
 }

@@ -1,0 +1,104 @@
+// Freeing the library while a flash runs, then loading it again, in one
+// process: the worker keeps the code mapped until it ends, nothing of the
+// old copy is left behind, and the new copy works.
+#include <gtest/gtest.h>
+#include <jni.h>
+
+#include <dlfcn.h>
+
+#include <string>
+
+#include "fake_service.h"
+#include "hostwin_test.h"
+
+namespace {
+
+const wchar_t kLinkClass[] = L"Vesk MK Pro SDK Class";
+
+struct Api {
+  HMODULE module = nullptr;
+  jboolean (*init)(JNIEnv *, jclass);
+  void (*update)(JNIEnv *, jclass);
+  void (*onDamage)(JNIEnv *, jclass);
+
+  template <typename Fn> static Fn bind(HMODULE m, const char *method) {
+    std::string name =
+        std::string("Java_eu_velquor_mod_manager_keyboard_TovrikController_") +
+        method;
+    return reinterpret_cast<Fn>(
+        reinterpret_cast<void *>(GetProcAddress(m, name.c_str())));
+  }
+
+  bool load() {
+    module = LoadLibraryA(TOVRIK_LIBRARY);
+    if (!module)
+      return false;
+    init = bind<decltype(init)>(module, "init");
+    update = bind<decltype(update)>(module, "update");
+    onDamage = bind<decltype(onDamage)>(module, "onDamage");
+    return init && update && onDamage;
+  }
+};
+
+bool loaded() {
+  void *h = dlopen(TOVRIK_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
+  if (h)
+    dlclose(h);
+  return h != nullptr;
+}
+
+HWND linkWindow() {
+  return FindWindowExW(HWND_MESSAGE, nullptr, kLinkClass, nullptr);
+}
+
+size_t bitmapCount(FakeService &s) {
+  size_t n = 0;
+  for (const auto &e : s.events())
+    n += e.msg == WM_COPYDATA;
+  return n;
+}
+
+TEST(Reload, FreeOnTheLoadingThreadTakesWindowAndClass) {
+  Api api;
+  ASSERT_TRUE(api.load());
+  EXPECT_NE(linkWindow(), nullptr);
+  FreeLibrary(api.module);
+  EXPECT_FALSE(loaded());
+  EXPECT_EQ(linkWindow(), nullptr);
+  WNDCLASSEXW wc;
+  EXPECT_FALSE(GetClassInfoExW(nullptr, kLinkClass, &wc));
+}
+
+TEST(Reload, FreeDuringAFlashThenLoadAgain) {
+  FakeService service;
+  int windowsBefore = hostwin_live_windows();
+  Api api;
+  ASSERT_TRUE(api.load());
+  ASSERT_TRUE(api.init(nullptr, nullptr));
+  api.onDamage(nullptr, nullptr);
+  FreeLibrary(api.module);
+  EXPECT_TRUE(loaded()); // the flash worker holds it
+  EXPECT_TRUE(pumpUntil([] { return !loaded(); }));
+  EXPECT_EQ(bitmapCount(service), 1u + 4u); // init, then the whole flash
+  // The orphaned window closes itself on this thread's next pump.
+  pumpUntil([&] { return hostwin_live_windows() == windowsBefore; });
+  EXPECT_EQ(linkWindow(), nullptr);
+
+  ASSERT_TRUE(api.load());
+  HWND own = linkWindow();
+  ASSERT_NE(own, nullptr);
+  EXPECT_EQ(FindWindowExW(HWND_MESSAGE, own, kLinkClass, nullptr), nullptr);
+  WNDCLASSEXW wc;
+  ASSERT_TRUE(GetClassInfoExW(nullptr, kLinkClass, &wc));
+  Dl_info info{};
+  ASSERT_TRUE(dladdr(reinterpret_cast<void *>(wc.lpfnWndProc), &info));
+  EXPECT_NE(std::string(info.dli_fname).find("libTovrik"), std::string::npos);
+  ASSERT_TRUE(api.init(nullptr, nullptr));
+  service.attach(own, talkIds().ledAttach, 1, true);
+  api.update(nullptr, nullptr);
+  EXPECT_EQ(bitmapCount(service), 5u + 2u);
+  FreeLibrary(api.module);
+  EXPECT_FALSE(loaded());
+}
+
+} // namespace

@@ -1,0 +1,132 @@
+// Host threads calling every method at once beside a service that sends
+// reports: no race (run under ThreadSanitizer), no deadlock, and every
+// payload a whole frame.
+#include <jni.h>
+
+#include <cstring>
+#include <thread>
+
+#include "frame.h"
+#include "tovrik_fixture.h"
+
+#define M(name) Java_eu_velquor_mod_manager_keyboard_TovrikController_##name
+extern "C" {
+jboolean M(init)(JNIEnv *, jclass);
+void M(update)(JNIEnv *, jclass);
+void M(onDamage)(JNIEnv *, jclass);
+void M(displayPotionColor)(JNIEnv *, jclass, jint);
+void M(setIlluminatedKeys)(JNIEnv *, jclass, jint, jint);
+void M(setShowHealth)(JNIEnv *, jclass, jboolean);
+void M(setShowArmor)(JNIEnv *, jclass, jboolean);
+void M(updateHealthAndArmor)(JNIEnv *, jclass, jfloat, jfloat);
+}
+
+namespace {
+
+bool bit(const std::vector<uint8_t> &d, int row) {
+  int p = KeyLedMap[row].bit;
+  return (d[p / 8] >> (p % 8)) & 1;
+}
+
+bool isBarKey(int row) {
+  return (row >= kHealthFirstKey && row < kHealthFirstKey + kHealthKeys) ||
+         (row >= kArmorFirstKey && row < kArmorFirstKey + kArmorKeys);
+}
+
+// A bar lights a prefix of its keys.
+bool barIsPrefix(const std::vector<uint8_t> &d, int first, int keys) {
+  bool dark = false;
+  for (int i = 0; i < keys; i++) {
+    if (!bit(d, first + i))
+      dark = true;
+    else if (dark)
+      return false;
+  }
+  return true;
+}
+
+// Either every key alike (clear, light-all) or a render in one of the modes.
+bool wellFormed(const ServiceEvent &e) {
+  if (e.cbData != 20 || e.data.size() != 20 || e.dwData != 0)
+    return false;
+  for (int i = 15; i < 20; i++)
+    if (e.data[i])
+      return false;
+  bool movement = true, every = true;
+  for (int row = 0; row < kKeyCount; row++) {
+    if (isBarKey(row))
+      continue;
+    bool wasd = false;
+    for (int k : kMovementKeys)
+      wasd |= k == row;
+    movement &= bit(e.data, row) == wasd;
+    every &= bit(e.data, row);
+  }
+  bool allDark = true;
+  for (int row = 0; row < kKeyCount; row++)
+    allDark &= !bit(e.data, row);
+  return allDark || ((movement || every) &&
+                     barIsPrefix(e.data, kHealthFirstKey, kHealthKeys) &&
+                     barIsPrefix(e.data, kArmorFirstKey, kArmorKeys));
+}
+
+using StressTest = ServiceTest;
+
+TEST_F(StressTest, EveryMethodAtOnceBesideReports) {
+  ASSERT_TRUE(M(init)(nullptr, nullptr));
+  std::atomic<bool> stop{false};
+  std::atomic<int> rounds{0};
+  auto host = [&](int seed) {
+    for (int i = 0; !stop.load(); i++) {
+      M(setIlluminatedKeys)
+      (nullptr, nullptr, (i + seed) % 3,
+       static_cast<jint>((i * 0x010203u) & 0xFFFFFF));
+      M(setShowHealth)(nullptr, nullptr, (i & 1) != 0);
+      M(setShowArmor)(nullptr, nullptr, (i & 2) != 0);
+      M(updateHealthAndArmor)
+      (nullptr, nullptr, (i % 13) / 12.0f, (i % 11) / 10.0f);
+      M(update)(nullptr, nullptr);
+      if (i % 200 == seed)
+        M(onDamage)(nullptr, nullptr);
+      if (i % 300 == 7)
+        M(displayPotionColor)(nullptr, nullptr, i);
+      rounds++;
+    }
+  };
+  HWND link = TalkLink::ownWindow();
+  auto reporter = [&] {
+    uint8_t bytes[20];
+    for (int i = 0; !stop.load(); i++) {
+      std::memset(bytes, i & 0xFF, sizeof bytes);
+      service->report(link, ids.ledControl, bytes, (i % 3) ? 20 : 9);
+      Sleep(2);
+    }
+  };
+  std::thread a(host, 1), b(host, 2), r(reporter);
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+  for (int i = 0; std::chrono::steady_clock::now() < end; i++) {
+    M(update)(nullptr, nullptr); // the loading thread sends too
+    if (i % 100 == 0)
+      M(onDamage)(nullptr, nullptr);
+    pumpUntil([] { return false; }, 1);
+  }
+  stop = true;
+  // The reporter needs this thread to pump until it has finished.
+  pumpUntil([&] { return false; }, 50);
+  a.join();
+  b.join();
+  std::thread waiter([&] { r.join(); });
+  pumpUntil([] { return false; }, 100);
+  waiter.join();
+  pumpUntil([] { return activeFlashWorkers.load() == 0; });
+
+  auto sent = bitmaps(service->events());
+  EXPECT_GT(rounds.load(), 100);
+  EXPECT_GT(sent.size(), 100u);
+  size_t bad = 0;
+  for (const auto &e : sent)
+    bad += !wellFormed(e);
+  EXPECT_EQ(bad, 0u) << "of " << sent.size();
+}
+
+} // namespace
