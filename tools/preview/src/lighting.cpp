@@ -316,11 +316,12 @@ void matchFlashes(Timeline *t, Board board, const Session &session,
       events[i].line = c.line;
       at = events[i].us;
     }
-    // The redraw's colour post shares the flash's cause.
-    if (f.stepUs[3] >= 0) {
-      for (Event &e : events) {
-        if (e.step == Step::None && !e.claimed && e.us <= f.stepUs[3] &&
-            e.us >= f.stepUs[3] - 5000)
+    // Colour posts next to a step (the red before the first, the key colour
+    // with the redraw) share the flash's cause.  A posted message can reach
+    // the service after a later sent one, so "next to" goes both ways.
+    for (Event &e : events) {
+      for (int k = 0; k < 4 && e.step == Step::None; k++) {
+        if (f.stepUs[k] >= 0 && std::llabs(e.us - f.stepUs[k]) <= 5000)
           e.line = c.line;
       }
     }

@@ -234,8 +234,10 @@ TEST(Flash, OverlappingFlashesAreTimedApart) {
   add(1508, off);
   add(2010, on);
   add(2511, on);
-  add(2815, "light-control 0x00010102 0x0000FF00");
-  add(2816, frame);
+  // The redraw's colour post reaches the service after its frame: posted
+  // messages wait in the queue while a sent one is handled at once.
+  add(2815, frame);
+  add(2816, "light-control 0x00010102 0x0000FF00");
   add(3312, frame);
   RunLogs r = run("1000000 start\n1000000 call 1\n1000050 done 1\n"
                   "1050000 call 2\n1050050 done 2\n"
@@ -256,7 +258,7 @@ TEST(Flash, OverlappingFlashesAreTimedApart) {
   ASSERT_TRUE(b.complete());
   EXPECT_NEAR(a.stepMs(0), 100.8, 0.01);
   EXPECT_NEAR(a.stepMs(1), 99.8, 0.01);
-  EXPECT_NEAR(a.stepMs(2), 80.6, 0.01);
+  EXPECT_NEAR(a.stepMs(2), 80.5, 0.01);
   EXPECT_NEAR(b.stepMs(0), 100.3, 0.01);
   EXPECT_NEAR(b.stepMs(1), 100.3, 0.01);
   EXPECT_NEAR(b.stepMs(2), 80.1, 0.01);
