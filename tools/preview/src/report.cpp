@@ -140,10 +140,16 @@ std::vector<std::string> summaries(const Timeline &t, const Session &s) {
       if (f.board == board)
         line += ", flash " + flashText(f);
     }
-    const Call *last = callAt(s, calls.back().line);
-    if (last && !calls.back().result.empty())
-      line +=
-          ", " + std::string(last->method->name) + " -> " + calls.back().result;
+    // The start-up call's result tells at once whether the library found
+    // its service, effect library or engine.
+    for (const PlayerCall &c : calls) {
+      const Call *sc = callAt(s, c.line);
+      std::string name = sc ? sc->method->name : "";
+      if (name == "init" || name == "init0" || name == "UlvoLedInit") {
+        line += ", " + name + " -> " + c.result;
+        break;
+      }
+    }
     out.push_back(line);
   }
   return out;
