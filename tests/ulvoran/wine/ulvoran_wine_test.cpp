@@ -15,6 +15,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -22,7 +24,7 @@ namespace {
 
 using namespace wine_registry;
 
-std::string binding, complete, noinit, noflash;
+std::string binding, complete, noinit, noflash, logPath;
 ulvoran_api::Api api;
 mini_jni::Env env;
 
@@ -240,6 +242,31 @@ TEST_CASE(missing_flash_single_key_fails_only_that_method) {
   unregisterEngine(kOwnView);
 }
 
+// What the engines logged: "<us> <record>" per call, times never going back.
+TEST_CASE(engine_log_has_one_timed_line_per_call) {
+  FILE *f = std::fopen(logPath.c_str(), "r");
+  CHECK(f != nullptr);
+  if (!f)
+    return;
+  char line[1024];
+  long long last = 0;
+  int lines = 0, setLighting = 0;
+  while (std::fgets(line, sizeof line, f)) {
+    long long us = 0;
+    int used = 0;
+    CHECK(std::sscanf(line, "%lld %n", &us, &used) == 1 && used > 1);
+    CHECK(us >= last);
+    last = us;
+    lines++;
+    setLighting +=
+        std::strcmp(line + used, "UlvoLedSetLighting 10 20 30 -> 1\n") == 0;
+  }
+  std::fclose(f);
+  DeleteFileA(logPath.c_str());
+  CHECK(lines > 50);
+  CHECK_EQ(setLighting, 1);
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -252,6 +279,13 @@ int main(int argc, char **argv) {
   complete = wine_registry::windowsPath(argv[2]);
   noinit = wine_registry::windowsPath(argv[3]);
   noflash = wine_registry::windowsPath(argv[4]);
+  // Every engine this process loads appends to one fresh log.
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  logPath = std::string(temp) + "ulvoran_wine_test_" +
+            std::to_string(GetCurrentProcessId()) + ".log";
+  DeleteFileA(logPath.c_str());
+  SetEnvironmentVariableA("ULVO_LED_LOG", logPath.c_str());
   if (!api.load(binding.c_str())) {
     std::printf("cannot bind %s\n", binding.c_str());
     return 1;
