@@ -262,7 +262,6 @@ TEST_CASE(engine_log_has_one_timed_line_per_call) {
         std::strcmp(line + used, "UlvoLedSetLighting 10 20 30 -> 1\n") == 0;
   }
   std::fclose(f);
-  DeleteFileA(logPath.c_str());
   CHECK(lines > 50);
   CHECK_EQ(setLighting, 1);
 }
@@ -282,8 +281,9 @@ int main(int argc, char **argv) {
   // Every engine this process loads appends to one fresh log.
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
-  logPath = std::string(temp) + "ulvoran_wine_test_" +
-            std::to_string(GetCurrentProcessId()) + ".log";
+  logPath =
+      std::string(temp) + (sizeof(void *) == 8 ? "ulvoran_wine_test_x64.log"
+                                               : "ulvoran_wine_test_x86.log");
   DeleteFileA(logPath.c_str());
   SetEnvironmentVariableA("ULVO_LED_LOG", logPath.c_str());
   if (!api.load(binding.c_str())) {
