@@ -1,5 +1,6 @@
 #include "session.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -64,11 +65,19 @@ bool parseValue(Kind kind, const std::string &word, Value *v) {
 }
 
 // Parses one non-empty line; returns the error text or "".
-std::string parseLine(const std::vector<std::string> &w, Call *call) {
-  if (w.size() < 3)
-    return "expected '<ms> <library> <method> [arguments]'";
+// A time that parses moves *lastTime on even when the rest of the line is
+// bad, so that a later line is still checked against it.
+std::string parseLine(const std::vector<std::string> &w, Call *call,
+                      int64_t *lastTime) {
   if (!parseTime(w[0], &call->timeMs))
     return "'" + w[0] + "' is not a time in whole milliseconds";
+  int64_t before = *lastTime;
+  *lastTime = std::max(before, call->timeMs);
+  if (call->timeMs < before)
+    return "time " + std::to_string(call->timeMs) + " goes back before " +
+           std::to_string(before);
+  if (w.size() < 3)
+    return "expected '<ms> <library> <method> [arguments]'";
   Library lib;
   if (!parseLibrary(w[1], &lib))
     return "unknown library '" + w[1] + "' (tovrik, duvek or ulvoran)";
@@ -219,15 +228,11 @@ bool parseSession(const std::string &text, Session *session,
     std::vector<std::string> words = splitWords(line);
     for (const std::string &w : words)
       call.text += (call.text.empty() ? "" : " ") + w;
-    std::string err = parseLine(words, &call);
-    if (err.empty() && call.timeMs < lastTime)
-      err = "time " + std::to_string(call.timeMs) + " goes back before " +
-            std::to_string(lastTime);
+    std::string err = parseLine(words, &call, &lastTime);
     if (!err.empty()) {
       errors->push_back("line " + std::to_string(lineNo) + ": " + err);
       continue;
     }
-    lastTime = call.timeMs;
     calls.push_back(call);
   }
   if (!errors->empty())

@@ -126,6 +126,10 @@ TEST(Session, EveryBadLineIsReportedAndNothingIsKept) {
   EXPECT_EQ(errors[0].rfind("line 2:", 0), 0u);
   EXPECT_EQ(errors[1].rfind("line 4: time 40 goes back before 60", 0), 0u);
   EXPECT_EQ(errors[2].rfind("line 5:", 0), 0u);
+  // A bad line's time still counts for the lines after it.
+  errors = errorsOf("0 tovrik init\n10 razer init\n5 tovrik update\n");
+  ASSERT_EQ(errors.size(), 2u);
+  EXPECT_EQ(errors[1], "line 3: time 5 goes back before 10");
 }
 
 TEST(Session, EqualTimesAndCommentsAreFine) {
