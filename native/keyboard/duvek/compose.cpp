@@ -2,6 +2,7 @@
 // inputs, nothing of the library or of Windows.
 #include "duvek.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 
@@ -28,10 +29,14 @@ uint32_t toEffectColor(int32_t javaColor) {
 // -1 and at or above 2^32) is decided here first, so a bar never lights more
 // than its own keys.
 uint32_t barCount(float fraction, uint32_t length) {
-  // volatile: the 32-bit build computes on the x87 stack, whose excess
-  // precision would otherwise keep 6.9999999 where the float is exactly 7.
+#if FLT_EVAL_METHOD != 0
+  // x87 arithmetic keeps excess precision (6.9999999 where the float
+  // product is exactly 7); a store rounds it to single precision.
   volatile float rounded = fraction * static_cast<float>(length);
   float product = rounded;
+#else
+  float product = fraction * static_cast<float>(length);
+#endif
   if (!std::isfinite(product) || product <= 0.0f)
     return 0;
   if (product >= static_cast<float>(length))
@@ -74,6 +79,14 @@ void fillColorGrid(ColorGrid *grid, uint32_t color) {
     entry = color;
 }
 
+// Writes all `length` entries of a bar, lit or zero, rather than only the
+// lit ones: a fixed trip count the compiler turns into a few wide stores.
+static void fillBar(uint32_t *first, uint32_t length, uint32_t lit,
+                    uint32_t color) {
+  for (uint32_t j = 0; j < length; j++)
+    first[j] = j < lit ? color : 0u;
+}
+
 void composeSteadyState(const SteadyInputs &in, KeyGridEffect *out) {
   std::memset(out, 0, sizeof *out);
   if (in.illuminatedKeys == 1) {
@@ -84,14 +97,12 @@ void composeSteadyState(const SteadyInputs &in, KeyGridEffect *out) {
   }
   if (in.showHealth) {
     uint32_t lit = barCount(in.health, HealthLength);
-    uint32_t color = healthColor(lit);
-    for (uint32_t j = 0; j < lit; j++)
-      out->keys.color[HealthFirstKey + j] = color;
+    fillBar(&out->keys.color[HealthFirstKey], HealthLength, lit,
+            healthColor(lit));
   }
   if (in.showArmor) {
     uint32_t lit = barCount(in.armor, ArmorLength);
-    for (uint32_t j = 0; j < lit; j++)
-      out->keys.color[ArmorFirstKey + j] = ArmorColor;
+    fillBar(&out->keys.color[ArmorFirstKey], ArmorLength, lit, ArmorColor);
   }
 }
 

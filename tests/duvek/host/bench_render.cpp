@@ -36,6 +36,26 @@ void BM_RenderFrame(benchmark::State &state) {
     benchmark::DoNotOptimize(dv::update());
 }
 
+// The two parts of renderFrame on their own: the composition into the same
+// entry, and the draw ticket that keeps a draw and unInit0 apart.
+void BM_ComposeOnly(benchmark::State &state) {
+  duvek::CreateKeyboardEffectFn volatile call = entry;
+  duvek::SteadyInputs in = duvek::readSteadyInputs();
+  for (auto _ : state) {
+    duvek::KeyGridEffect e;
+    duvek::composeSteadyState(in, &e);
+    benchmark::DoNotOptimize(call(8, &e, nullptr));
+  }
+}
+void BM_Gate(benchmark::State &state) {
+  for (auto _ : state) {
+    duvek::DrawTicket t;
+    benchmark::DoNotOptimize(duvek::acquireDraw(&t, 0));
+    duvek::releaseDraw();
+  }
+}
+BENCHMARK(BM_ComposeOnly);
+BENCHMARK(BM_Gate);
 BENCHMARK(BM_Floor);
 BENCHMARK(BM_RenderFrame);
 
