@@ -93,7 +93,9 @@ run() {
   if [ "$live" = 1 ] && [ "$bench" = 0 ]; then
     wine "./$(basename "$player")" "${args[@]}" >player.out 2>&1 &
     local pid=$!
-    "$repo/$render" --session "$session" --live "$dir" || true
+    local follow=--live
+    [ "$arch" = x64 ] && follow=--live64
+    "$repo/$render" --session "$session" $follow "$dir" || true
     wait "$pid" || { cat player.out >&2; return 1; }
   else
     wine "./$(basename "$player")" "${args[@]}" 2>&1 | tee player.out | grep '^bench' || true

@@ -3,7 +3,7 @@
 // keyboards in the terminal.
 //
 //   preview_render --session FILE --run32 DIR [--run64 DIR] --out DIR
-//   preview_render --session FILE --live DIR
+//   preview_render --session FILE --live DIR | --live64 DIR
 //   preview_render --session FILE --check
 //   preview_render --pixels PNG RRGGBB...
 //
@@ -44,6 +44,7 @@ namespace {
 struct Options {
   std::string session, run32, run64, out, live;
   bool check = false;
+  bool live64 = false;
 };
 
 bool parseOptions(int argc, char **argv, Options *o) {
@@ -65,7 +66,10 @@ bool parseOptions(int argc, char **argv, Options *o) {
       o->out = v;
     else if (k == "--live")
       o->live = v;
-    else
+    else if (k == "--live64") {
+      o->live = v;
+      o->live64 = true;
+    } else
       return false;
   }
   return argc % 2 == 1 && !o->session.empty() &&
@@ -95,16 +99,17 @@ Timeline buildTimeline(const Session &s, const std::string &run32,
 
 // Redraws the newest picture of every board whenever one is added, until the
 // player writes its end line (or a generous minute passes without one).
-int followLive(const Session &s, const std::string &dir) {
+int followLive(const Session &s, const std::string &dir, bool is64) {
   size_t shown = static_cast<size_t>(-1);
   auto started = std::chrono::steady_clock::now();
   for (;;) {
     bool ended = readPlayerLog(readLog(dir + "/player.log")).ended;
-    Timeline t = buildTimeline(s, dir, "");
+    Timeline t = is64 ? buildTimeline(s, "", dir) : buildTimeline(s, dir, "");
     if (t.pictures.size() != shown) {
       shown = t.pictures.size();
       std::string screen = "\x1b[H\x1b[2J";
-      for (Board b : {Board::Tovrik, Board::Duvek, Board::UlvoranX86}) {
+      for (Board b : {Board::Tovrik, Board::Duvek, Board::UlvoranX86,
+                      Board::UlvoranX64}) {
         const Picture *last = nullptr;
         for (const Picture &p : t.pictures)
           last = p.board == b ? &p : last;
@@ -155,7 +160,7 @@ int main(int argc, char **argv) {
   if (!parseOptions(argc, argv, &o)) {
     std::fprintf(stderr,
                  "usage: %s --session FILE (--run32 DIR [--run64 DIR] --out "
-                 "DIR | --live DIR | --check)\n",
+                 "DIR | --live[64] DIR | --check)\n",
                  argv[0]);
     return 2;
   }
@@ -174,7 +179,7 @@ int main(int argc, char **argv) {
   if (o.check)
     return 0;
   if (!o.live.empty())
-    return followLive(session, o.live);
+    return followLive(session, o.live, o.live64);
   Timeline t = buildTimeline(session, o.run32, o.run64);
   std::error_code ec;
   std::filesystem::create_directories(o.out, ec);
