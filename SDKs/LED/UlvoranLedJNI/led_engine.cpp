@@ -39,6 +39,7 @@ const DWORD kPathCapacity = 260;
 // type.  The key is closed before returning so repeated inits hold nothing.
 bool readEnginePath(char *path) {
   HKEY key = nullptr;
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): predefined keys are integers
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEngineKey, 0, KEY_READ, &key) !=
       ERROR_SUCCESS)
     return false;
