@@ -17,9 +17,11 @@ void postColor(uint8_t first, uint32_t color) {
 }
 
 // Claims the colour before posting it, so that two renders racing on one
-// change post it once.
+// change post it once.  The plain load keeps the usual no-change case free
+// of a locked instruction.
 void postKeyColorIfChanged(uint32_t color) {
-  if (controllerState.lastSentColor.exchange(color) != color)
+  std::atomic<uint32_t> &last = controllerState.lastSentColor;
+  if (last.load() != color && last.exchange(color) != color)
     postColor(1, color);
 }
 

@@ -130,9 +130,10 @@ const KeyLedRow KeyLedMap[kKeyCount] = {
 void applyFrame(LedBitmap &bitmap, const KeyFrame &frame) {
   for (int i = 0; i < kKeyCount; i++) {
     unsigned p = KeyLedMap[i].bit;
-    auto mask = static_cast<uint8_t>(1u << (p % 8));
+    unsigned shift = p % 8;
     uint8_t &byte = bitmap.bytes[p / 8];
-    byte = (frame.keys[i] & 1) ? byte | mask : byte & ~mask;
+    byte = static_cast<uint8_t>((byte & ~(1u << shift)) |
+                                ((frame.keys[i] & 1u) << shift));
   }
 }
 

@@ -35,6 +35,8 @@ CRITICAL_SECTION bitmapLock;
 CRITICAL_SECTION sendLock;
 
 void enterSendLock() {
+  if (TryEnterCriticalSection(&sendLock))
+    return;
   if (GetCurrentThreadId() != ownerThread) {
     EnterCriticalSection(&sendLock);
     return;
