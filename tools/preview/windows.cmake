@@ -52,7 +52,7 @@ if(BUILD_TESTING)
     add_test(NAME preview_e2e_default_x64
       COMMAND ${_e2e} ${_runs}/default $<TARGET_FILE:preview_wine_check>
         ${CMAKE_CURRENT_SOURCE_DIR}/sessions/default.session
-        ${_runs}/default -- $<TARGET_FILE:preview_player>
+        - -- $<TARGET_FILE:preview_player>
         --ulvoran $<TARGET_FILE:UlvoranLedJNI>
         --engine $<TARGET_FILE:ulvo_engine_complete>)
     set_tests_properties(preview_e2e_default_x64 PROPERTIES

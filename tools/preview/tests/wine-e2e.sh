@@ -2,8 +2,9 @@
 # One end-to-end preview run under Wine: stages the player and the stand-ins
 # in a fresh run folder, plays the session through the DLLs, then checks the
 # recorded lighting there.
-#   wine-e2e.sh RUNDIR CHECK-EXE SESSION [RUN32-FOR-CHECK] -- PLAYER-EXE
+#   wine-e2e.sh RUNDIR CHECK-EXE SESSION [RUN32] -- PLAYER-EXE
 #               [player options, with --dvglow DLL to stage DvGlowSDK.dll]
+# With RUN32 given ("-" for none) the run is checked as a 64-bit one.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../../tests/common/wine-env.sh"

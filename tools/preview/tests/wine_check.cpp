@@ -1,7 +1,7 @@
 // Checks what a played session left in the stand-ins' logs: the key states
 // each keyboard shows after chosen session lines, the flash steps, and the
 // LED engine calls.  Run under Wine after the player, in its run folder:
-//   preview_wine_check default|bars SESSION RUN32 [RUN64]
+//   preview_wine_check SESSION RUN32 [RUN64]      (RUN32 "-": none)
 #include "check.h"
 #include "lighting.h"
 #include "report.h"
@@ -67,15 +67,17 @@ int healthLine(Library lib, float health, float armor) {
   return -1;
 }
 
-std::string resultOf(int line) {
-  for (const std::string &dir : {gRun32}) {
-    for (const PlayerCall &c :
-         readPlayerLog(readLog(dir + "/player.log")).calls)
-      if (c.line == line)
-        return c.result;
-  }
+// "-" stands for no 32-bit run: a 64-bit build checks its engine alone.
+bool have32() { return gRun32 != "-"; }
+
+std::string resultIn(const std::string &dir, int line) {
+  for (const PlayerCall &c : readPlayerLog(readLog(dir + "/player.log")).calls)
+    if (c.line == line)
+      return c.result;
   return "(not called)";
 }
+
+std::string resultOf(int line) { return resultIn(gRun32, line); }
 
 std::set<int> tovrikLit(const Picture *p) {
   std::set<int> s;
@@ -144,16 +146,23 @@ bool engineCalled(const std::vector<LogLine> &log, const std::string &entry) {
 
 bool isDefault() { return lineOf(Library::Tovrik, "onDamage") > 0; }
 
+bool isDefault32() { return have32() && isDefault(); }
+
 } // namespace
 
 TEST_CASE(start_up_results) {
+  if (!gRun64.empty())
+    CHECK_STR(resultIn(gRun64, lineOf(Library::Ulvoran, "UlvoLedInit")),
+              "true");
+  if (!have32())
+    return;
   CHECK_STR(resultOf(lineOf(Library::Tovrik, "init")), "true");
   CHECK_STR(resultOf(lineOf(Library::Duvek, "init0")), "0");
   CHECK_STR(resultOf(lineOf(Library::Ulvoran, "UlvoLedInit")), "true");
 }
 
 TEST_CASE(tovrik_half_health_quarter_armour) {
-  if (!isDefault())
+  if (!isDefault32())
     return;
   int line = nextLine(Library::Tovrik, "update",
                       healthLine(Library::Tovrik, 0.5f, 0.25f));
@@ -165,7 +174,7 @@ TEST_CASE(tovrik_half_health_quarter_armour) {
 }
 
 TEST_CASE(tovrik_bars_and_modes) {
-  if (!isDefault())
+  if (!isDefault32())
     return;
   int line = nextLine(Library::Tovrik, "update",
                       healthLine(Library::Tovrik, 0.75f, 0.7f));
@@ -190,7 +199,7 @@ TEST_CASE(tovrik_bars_and_modes) {
 }
 
 TEST_CASE(tovrik_potion_and_hand_back) {
-  if (!isDefault())
+  if (!isDefault32())
     return;
   const Picture *p =
       after(Board::Tovrik, lineOf(Library::Tovrik, "displayPotionColor"));
@@ -201,7 +210,7 @@ TEST_CASE(tovrik_potion_and_hand_back) {
 }
 
 TEST_CASE(duvek_half_health_quarter_armour) {
-  if (!isDefault())
+  if (!isDefault32())
     return;
   int line = nextLine(Library::Duvek, "update",
                       healthLine(Library::Duvek, 0.5f, 0.25f));
@@ -213,7 +222,7 @@ TEST_CASE(duvek_half_health_quarter_armour) {
 }
 
 TEST_CASE(duvek_every_key_mode_and_potion) {
-  if (!isDefault())
+  if (!isDefault32())
     return;
   int line = nextLine(Library::Duvek, "update",
                       lineOf(Library::Duvek, "setIlluminatedKeys", 1));
@@ -231,7 +240,7 @@ TEST_CASE(duvek_every_key_mode_and_potion) {
 // Three flashes per board (one alone, two overlapping): red, dark, red and
 // a redraw, each step at least about as long as its pause.
 TEST_CASE(flashes_are_complete_and_ordered) {
-  if (!isDefault())
+  if (!isDefault32())
     return;
   int seen[2] = {};
   for (const FlashTiming &f : gTimeline.flashes) {
@@ -262,7 +271,8 @@ TEST_CASE(led_engine_gets_every_entry) {
   const Method *m = methodsOf(Library::Ulvoran, &n);
   bool all = isDefault();
   for (const std::vector<LogLine> *log : {&gEngine32, &gEngine64}) {
-    if (log == &gEngine64 && gRun64.empty())
+    if ((log == &gEngine64 && gRun64.empty()) ||
+        (log == &gEngine32 && !have32()))
       continue;
     for (int i = 0; all && i < n; i++) {
       if (!engineCalled(*log, m[i].name))
@@ -281,7 +291,7 @@ TEST_CASE(led_engine_gets_every_entry) {
 }
 
 TEST_CASE(bars_session_edges) {
-  if (isDefault())
+  if (isDefault() || !have32())
     return;
   // Tovrik every-key mode, health 0.99: F1 to F11; armour 1.0: all ten.
   int line = lineOf(Library::Tovrik, "update", 0);
@@ -324,11 +334,14 @@ int main(int argc, char **argv) {
   }
   gRun32 = argv[2];
   gRun64 = argc > 3 ? argv[3] : "";
-  addBoard(&gTimeline, Board::Tovrik, gSession, runLogs(gRun32, "tovrik.log"));
-  addBoard(&gTimeline, Board::Duvek, gSession, runLogs(gRun32, "dvglow.log"));
-  addBoard(&gTimeline, Board::UlvoranX86, gSession,
-           runLogs(gRun32, "ulvo.log"));
-  gEngine32 = readLog(gRun32 + "/ulvo.log");
+  if (have32()) {
+    addBoard(&gTimeline, Board::Tovrik, gSession,
+             runLogs(gRun32, "tovrik.log"));
+    addBoard(&gTimeline, Board::Duvek, gSession, runLogs(gRun32, "dvglow.log"));
+    addBoard(&gTimeline, Board::UlvoranX86, gSession,
+             runLogs(gRun32, "ulvo.log"));
+    gEngine32 = readLog(gRun32 + "/ulvo.log");
+  }
   if (!gRun64.empty())
     gEngine64 = readLog(gRun64 + "/ulvo.log");
   for (const FlashTiming &f : gTimeline.flashes)
