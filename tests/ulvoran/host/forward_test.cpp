@@ -8,13 +8,21 @@
 
 namespace {
 
-// The binding's only allocation is the bitmap copy, a nothrow new[]: array
-// new and delete are replaced here to watch it and to make it fail.
+// The binding's only allocation is the bitmap copy, a nothrow new[]: new
+// and delete are replaced here to watch it, to make it fail, and to see
+// that nothing else allocates.
 std::atomic<int> nothrowArrays{0};
+std::atomic<int> plainNews{0};
 std::atomic<size_t> lastArraySize{0};
 std::atomic<bool> failArrays{false};
 
 } // namespace
+
+// GCC takes the free() inside these replacements for a mismatch with the
+// new they pair with; both sides are the replacements below.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
 
 void *operator new[](size_t size, const std::nothrow_t &) noexcept {
   nothrowArrays++;
@@ -22,11 +30,21 @@ void *operator new[](size_t size, const std::nothrow_t &) noexcept {
   return failArrays ? nullptr : std::malloc(size ? size : 1);
 }
 void *operator new[](size_t size) {
+  plainNews++;
   void *p = std::malloc(size ? size : 1);
   if (!p)
     throw std::bad_alloc();
   return p;
 }
+void *operator new(size_t size) {
+  plainNews++;
+  void *p = std::malloc(size ? size : 1);
+  if (!p)
+    throw std::bad_alloc();
+  return p;
+}
+void operator delete(void *p) noexcept { std::free(p); }
+void operator delete(void *p, size_t) noexcept { std::free(p); }
 void operator delete[](void *p) noexcept { std::free(p); }
 void operator delete[](void *p, size_t) noexcept { std::free(p); }
 void operator delete[](void *p, const std::nothrow_t &) noexcept {
@@ -68,6 +86,21 @@ TEST_F(UlvoranForward, EveryMethodPassesItsArgumentsAndTheEngineResult) {
                                          (result ? " -> 1" : " -> 0")});
     }
   }
+}
+
+// Only the bitmap copy allocates; a quiet engine allocates nothing itself.
+TEST_F(UlvoranForward, PlainForwardingAllocatesNothing) {
+  int n = 0;
+  const forward_cases::Case *cases = forward_cases::all(&n);
+  engine.setQuiet(1);
+  int news = plainNews, arrays = nothrowArrays;
+  for (int i = 0; i < n; i++)
+    if (std::strcmp(cases[i].name, "SetLightingFromBitmap") != 0)
+      cases[i].call(api, env.jni());
+  api.UlvoLedShutdown(env.jni(), nullptr);
+  EXPECT_EQ(plainNews - news, 0);
+  EXPECT_EQ(nothrowArrays - arrays, 0);
+  engine.setQuiet(0);
 }
 
 // The engine's byte reaches Java as it is, not squeezed to 0 or 1.

@@ -26,17 +26,36 @@ void expectNothingBound(const ulvoran_api::Api &api) {
   EXPECT_EQ(env.regionCalls, 0);
 }
 
-// A path of exactly `length` characters that names the complete engine.
-std::string longEnginePath(size_t length) {
+// Leaves non-zero bytes where the next call's locals will be, so that a
+// buffer the binding forgot to clear holds garbage rather than zeros.
+__attribute__((noinline)) void paintStack() {
+  volatile char junk[8192];
+  for (size_t i = 0; i < sizeof junk; i++)
+    junk[i] = 'x';
+}
+
+// A path of exactly `length` characters that names the complete engine, a
+// link that lives as long as the object (a loaded engine stays loaded).
+struct LongEnginePath {
+  std::string path;
+  explicit LongEnginePath(size_t length);
+  ~LongEnginePath() {
+    unlink(path.c_str());
+    std::string dir = path.substr(0, path.rfind('/'));
+    rmdir(dir.c_str());
+    rmdir(dir.substr(0, dir.rfind('/')).c_str());
+  }
+};
+
+LongEnginePath::LongEnginePath(size_t length) {
   char base[] = "/tmp/ulvoXXXXXX";
   EXPECT_NE(mkdtemp(base), nullptr);
   std::string dir = std::string(base) + "/" + std::string(120, 'd');
   EXPECT_EQ(mkdir(dir.c_str(), 0700), 0);
-  std::string path = dir + "/";
+  path = dir + "/";
   path += std::string(length - path.size() - 3, 'e') + ".so";
   EXPECT_EQ(symlink(ULVO_ENGINE_COMPLETE, path.c_str()), 0);
   EXPECT_EQ(path.size(), length);
-  return path;
 }
 
 TEST(UlvoranLoader, WithoutKeyOrValueNothingIsLoadedOrForwarded) {
@@ -66,7 +85,8 @@ TEST(UlvoranLoader, UnloadablePathLeavesTableUnbound) {
 TEST(UlvoranLoader, ValuesBeyondTheBufferLoadNothing) {
   const ulvoran_api::Api &api = binding();
   int before = loadCalls();
-  std::string tooLong = longEnginePath(260); // 261 bytes with its NUL
+  LongEnginePath link(260); // 261 bytes with its NUL
+  const std::string &tooLong = link.path;
   registerEngine(tooLong);
   EXPECT_FALSE(api.UlvoLedInit(env.jni(), nullptr));
   // 260 bytes and no terminator: must not run on past the buffer.
@@ -101,7 +121,8 @@ TEST(UlvoranLoader, EngineWithoutInitIsBoundButReportsFalse) {
 
 TEST(UlvoranLoader, PathOfExactly260BytesLoads) {
   const ulvoran_api::Api &api = binding();
-  std::string path = longEnginePath(259);
+  LongEnginePath link(259);
+  const std::string &path = link.path;
   registerEngine(path);
   StubEngine s = stub(ULVO_ENGINE_COMPLETE);
   s.reset();
@@ -111,14 +132,16 @@ TEST(UlvoranLoader, PathOfExactly260BytesLoads) {
   EXPECT_EQ(s.calls(), std::vector<std::string>{"UlvoLedInit -> 1"});
 }
 
-// A shorter value after a longer one: the old path's tail must not follow
-// an unterminated value into the loader.
+// A value stored without a terminator, shorter than the buffer: nothing
+// left in the buffer may follow it into the loader.
 TEST(UlvoranLoader, BinaryValueIsTakenByteForByte) {
   const ulvoran_api::Api &api = binding();
-  registerEngine(longEnginePath(259));
+  LongEnginePath link(259);
+  registerEngine(link.path);
   api.UlvoLedInit(env.jni(), nullptr);
   const std::string path = ULVO_ENGINE_COMPLETE;
   setEngineValue(REG_BINARY, path.data(), static_cast<DWORD>(path.size()));
+  paintStack();
   EXPECT_TRUE(api.UlvoLedInit(env.jni(), nullptr));
   EXPECT_EQ(hostwin_last_load_path(), path);
 }
