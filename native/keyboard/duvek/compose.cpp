@@ -55,23 +55,37 @@ static constexpr uint32_t healthColorOf(uint32_t lit) {
 
 namespace {
 
-struct HealthColors {
-  uint32_t color[HealthLength + 1];
-};
+// Every bar, for every count, as it lies in the key grid: row n holds n lit
+// keys followed by zeros.  A draw copies one fixed-size row instead of
+// looping over a variable count.
+template <uint32_t Length> struct BarRows { uint32_t row[Length + 1][Length]; };
 
-constexpr HealthColors makeHealthColors() {
-  HealthColors t{};
+constexpr BarRows<HealthLength> makeHealthBars() {
+  BarRows<HealthLength> t{};
   for (uint32_t n = 0; n <= HealthLength; n++)
-    t.color[n] = healthColorOf(n);
+    for (uint32_t j = 0; j < n; j++)
+      t.row[n][j] = healthColorOf(n);
   return t;
 }
 
-constexpr HealthColors HealthColorTable = makeHealthColors();
+constexpr BarRows<ArmorLength> makeArmorBars() {
+  BarRows<ArmorLength> t{};
+  for (uint32_t n = 0; n <= ArmorLength; n++)
+    for (uint32_t j = 0; j < n; j++)
+      t.row[n][j] = ArmorColor;
+  return t;
+}
+
+constexpr BarRows<HealthLength> HealthBars = makeHealthBars();
+constexpr BarRows<ArmorLength> ArmorBars = makeArmorBars();
 
 } // namespace
 
 uint32_t healthColor(uint32_t lit) {
-  return HealthColorTable.color[lit < HealthLength ? lit : HealthLength];
+  constexpr uint32_t none = healthColorOf(0);
+  if (lit == 0)
+    return none;
+  return HealthBars.row[lit < HealthLength ? lit : HealthLength][0];
 }
 
 void fillColorGrid(ColorGrid *grid, uint32_t color) {
@@ -79,30 +93,26 @@ void fillColorGrid(ColorGrid *grid, uint32_t color) {
     entry = color;
 }
 
-// Writes all `length` entries of a bar, lit or zero, rather than only the
-// lit ones: a fixed trip count the compiler turns into a few wide stores.
-static void fillBar(uint32_t *first, uint32_t length, uint32_t lit,
-                    uint32_t color) {
-  for (uint32_t j = 0; j < length; j++)
-    first[j] = j < lit ? color : 0u;
-}
-
+// The three key sets never share a key, so each writes its own entries over
+// a zeroed key grid in any order.
 void composeSteadyState(const SteadyInputs &in, KeyGridEffect *out) {
-  std::memset(out, 0, sizeof *out);
   if (in.illuminatedKeys == 1) {
+    std::memset(out, 0, sizeof *out);
+    uint32_t color = in.keyColor | KeySetFlag;
+#pragma GCC unroll 6
     for (int index : MovementKeys)
-      out->keys.color[index] = in.keyColor | KeySetFlag;
+      out->keys.color[index] = color;
   } else {
     fillColorGrid(&out->base, in.keyColor);
+    std::memset(&out->keys, 0, sizeof out->keys);
   }
   if (in.showHealth) {
-    uint32_t lit = barCount(in.health, HealthLength);
-    fillBar(&out->keys.color[HealthFirstKey], HealthLength, lit,
-            healthColor(lit));
+    const auto &bar = HealthBars.row[barCount(in.health, HealthLength)];
+    std::memcpy(&out->keys.color[HealthFirstKey], bar, sizeof bar);
   }
   if (in.showArmor) {
-    uint32_t lit = barCount(in.armor, ArmorLength);
-    fillBar(&out->keys.color[ArmorFirstKey], ArmorLength, lit, ArmorColor);
+    const auto &bar = ArmorBars.row[barCount(in.armor, ArmorLength)];
+    std::memcpy(&out->keys.color[ArmorFirstKey], bar, sizeof bar);
   }
 }
 
