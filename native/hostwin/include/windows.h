@@ -30,6 +30,8 @@
  *   along LD_LIBRARY_PATH, a name with a slash is taken as a path.
  *   GetProcAddress is dlsym.  DllMain does not exist: static constructors and
  *   destructors of a shared object play DLL_PROCESS_ATTACH and DETACH.
+ *   LoadLibraryA and FreeLibrary take one recursive lock, as the loader lock
+ *   orders loads and unloads on Windows.
  * - The registry is an in-memory table that tests fill through
  *   hostwin_test.h.  There are no views: KEY_WOW64_* flags are ignored.
  * - CRITICAL_SECTION is a recursive pthread mutex.
