@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -81,16 +82,24 @@ TEST_F(Flash, SecondFlashOverlapsAndFirstEndClearsFlashing) {
   dv::onDamage();
   // Once the first redraw is out, flashing is clear although the second
   // sequence has not finished.
-  auto calls = awaitEffects(7);
-  ASSERT_GE(calls.size(), 7u);
-  EXPECT_EQ(calls[6].type, 8);
-  bool secondDone = dv::effects(dvrec_calls()).size() == 8;
-  if (!secondDone) {
-    EXPECT_FALSE(duvek::controllerState.flashing.load());
+  int redraws = 0;
+  for (int i = 0; i < 300 && redraws == 0; i++) {
+    for (const DvCall &c : dv::effects(dvrec_calls()))
+      redraws += c.type == 8;
+    if (redraws == 0)
+      Sleep(5);
   }
+  ASSERT_EQ(redraws, 1);
+  bool flashing = duvek::controllerState.flashing.load();
+  bool secondDone = dv::effects(dvrec_calls()).back().type == 8 &&
+                    dv::effects(dvrec_calls()).size() == 8;
+  EXPECT_TRUE(!flashing || secondDone);
   dv::waitForFlashes();
-  calls = dv::effects(dvrec_calls());
-  EXPECT_EQ(types(calls), (std::vector<int>{2, 2, 0, 0, 2, 2, 8, 8}));
+  // Both sequences ran whole; how they interleave depends on when the
+  // second thread got going.
+  std::vector<int> sorted = types(dv::effects(dvrec_calls()));
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(sorted, (std::vector<int>{0, 0, 2, 2, 2, 2, 8, 8}));
 }
 
 TEST_F(Flash, NothingBeforeInit) {

@@ -54,8 +54,10 @@ void dvglow_sink_effect(int type, const void *param, unsigned size,
     std::fprintf(f, "%lld LATE CreateKeyboardEffect\n", nowMicros());
   } else {
     std::fprintf(f, "%lld CreateKeyboardEffect %d ", nowMicros(), type);
-    if (param)
+    if (param && size)
       writeHex(f, param, size);
+    else if (param)
+      std::fputs("unknown", f); // a type whose block size is not known
     else
       std::fputs("null", f);
     std::fprintf(f, " %s -> %d\n", thirdNonNull ? "nonnull" : "null", rc);
