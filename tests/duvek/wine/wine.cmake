@@ -18,3 +18,7 @@ target_compile_options(duvek_wine_bench PRIVATE -O2)
 set(DUVEK_WINE_ENV "DUVEK_DLL=$<TARGET_FILE:Duvek>;DVGLOW_ROOT=${CMAKE_BINARY_DIR}/dvglow")
 velquor_wine_test(duvek_wine duvek_wine_test)
 set_tests_properties(duvek_wine PROPERTIES ENVIRONMENT "${DUVEK_WINE_ENV}")
+
+# duvek_wine_bench is measured by hand, not run as a test:
+#   DUVEK_DLL=<Duvek.dll> DVGLOW_ROOT=<build>/dvglow \
+#     tests/common/wine-run.sh <build>/tests/duvek/duvek_wine_bench.exe
