@@ -93,9 +93,12 @@ SteadyInputs readSteadyInputs();
 int32_t initBinding();
 int32_t unInitBinding();
 
-// A draw ticket: while held, the library cannot be uninitialised or freed.
-// generation is the binding it was taken for; a flash keeps to the binding
-// it started on and stops when that one is gone.
+// A draw ticket: while one is held the library can be neither stopped nor
+// freed, so its "CreateKeyboardEffect" may be called.  acquireDraw takes one
+// only while the binding is ready and, unless AnyGeneration is asked for,
+// still the binding of the given generation (bindingGeneration() changes
+// with every successful init0); each successful acquireDraw is paired with
+// one releaseDraw.
 struct DrawTicket {
   CreateKeyboardEffectFn draw;
 };

@@ -8,6 +8,8 @@ namespace duvek {
 
 namespace {
 
+// Flash threads started and not yet done with the library; what a caller
+// waits on before it can be sure no flash will draw again.
 std::atomic<int> flashThreads{0};
 
 // One step of the flash.  The binding is checked again before every call,
