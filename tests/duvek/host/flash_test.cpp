@@ -89,11 +89,12 @@ TEST_F(Flash, SecondFlashOverlapsAndFirstEndClearsFlashing) {
     if (redraws == 0)
       Sleep(5);
   }
-  ASSERT_EQ(redraws, 1);
+  ASSERT_GE(redraws, 1);
   bool flashing = duvek::controllerState.flashing.load();
-  bool secondDone = dv::effects(dvrec_calls()).back().type == 8 &&
-                    dv::effects(dvrec_calls()).size() == 8;
-  EXPECT_TRUE(!flashing || secondDone);
+  int redrawsNow = 0;
+  for (const DvCall &c : dv::effects(dvrec_calls()))
+    redrawsNow += c.type == 8;
+  EXPECT_TRUE(!flashing || redrawsNow == 2) << "the first end clears it";
   dv::waitForFlashes();
   // Both sequences ran whole; how they interleave depends on when the
   // second thread got going.
