@@ -2,6 +2,7 @@
 // binding's table lives as long as the process and no engine is ever
 // unloaded, so the cases run in this order in a process of their own: first
 // everything that must find nothing bound.
+#include "alloc_hook.h"
 #include "ulvo_host.h"
 
 #include <stdlib.h>
@@ -19,9 +20,11 @@ void expectNothingBound(const ulvoran_api::Api &api) {
   int n = 0;
   const forward_cases::Case *cases = forward_cases::all(&n);
   env.reset();
+  int arrays = nothrowArrays;
   for (int i = 0; i < n; i++)
     EXPECT_FALSE(cases[i].call(api, env.jni())) << cases[i].name;
   api.UlvoLedShutdown(env.jni(), nullptr);
+  EXPECT_EQ(nothrowArrays, arrays);
   EXPECT_EQ(env.lengthCalls, 0);
   EXPECT_EQ(env.regionCalls, 0);
 }
