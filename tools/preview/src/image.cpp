@@ -50,10 +50,10 @@ void drawText(Image *img, int x, int y, const std::string &text, uint32_t rgb,
   int quads = stb_easy_font_print(0, 0, &copy[0], nullptr, buf.data(),
                                   static_cast<int>(buf.size() * sizeof(float)));
   for (int q = 0; q < quads; q++) {
-    const float *v = &buf[q * 16];
+    const float *v = &buf[static_cast<size_t>(q) * 16];
     float minX = v[0], minY = v[1], maxX = v[0], maxY = v[1];
     for (int k = 1; k < 4; k++) {
-      minX = std::min(minX, v[k * 4]);
+      minX = std::min(minX, v[k * 4]); // x, y, z, colour
       maxX = std::max(maxX, v[k * 4]);
       minY = std::min(minY, v[k * 4 + 1]);
       maxY = std::max(maxY, v[k * 4 + 1]);

@@ -103,6 +103,10 @@ bool applyTovrikLine(const LogLine &l, TovrikState *s, std::string *note) {
          before.restored != s->restored;
 }
 
+// A grid entry is one little-endian 32-bit colour.
+constexpr size_t kColourBytes = 4;
+constexpr size_t kGridBytes = kDuvekCells * kColourBytes;
+
 bool composeDuvekEffect(int type, const std::vector<uint8_t> &block,
                         uint32_t *cells) {
   switch (type) {
@@ -110,10 +114,10 @@ bool composeDuvekEffect(int type, const std::vector<uint8_t> &block,
     std::fill(cells, cells + kDuvekCells, 0u);
     return true;
   case 2:
-    if (block.size() < kDuvekCells * 4)
+    if (block.size() < kGridBytes)
       return false;
     for (int i = 0; i < kDuvekCells; i++)
-      cells[i] = effectToRgb(readLe32(block, i * 4));
+      cells[i] = effectToRgb(readLe32(block, i * kColourBytes));
     return true;
   case 4:
     if (block.size() < 4)
@@ -121,11 +125,11 @@ bool composeDuvekEffect(int type, const std::vector<uint8_t> &block,
     std::fill(cells, cells + kDuvekCells, effectToRgb(readLe32(block, 0)));
     return true;
   case 8:
-    if (block.size() < 2 * kDuvekCells * 4)
+    if (block.size() < 2 * kGridBytes)
       return false;
     for (int i = 0; i < kDuvekCells; i++) {
-      uint32_t key = readLe32(block, (kDuvekCells + i) * 4);
-      uint32_t base = readLe32(block, i * 4);
+      uint32_t key = readLe32(block, kGridBytes + i * kColourBytes);
+      uint32_t base = readLe32(block, i * kColourBytes);
       cells[i] = effectToRgb(key & kDuvekKeySetFlag ? key : base);
     }
     return true;
