@@ -29,6 +29,7 @@
 #pragma GCC diagnostic pop
 #endif
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -129,6 +130,19 @@ int followLive(const Session &s, const std::string &dir, bool is64) {
   }
 }
 
+// Pictures of an earlier run would otherwise stay beside the new ones.
+void removeOldPictures(const std::string &dir) {
+  std::error_code ec;
+  for (const auto &e : std::filesystem::directory_iterator(dir, ec)) {
+    std::string name = e.path().filename().string();
+    bool numbered = name.size() > 8 && std::isdigit(name[0]) &&
+                    std::isdigit(name[1]) && std::isdigit(name[2]) &&
+                    name[3] == '-' && e.path().extension() == ".png";
+    if (numbered)
+      std::filesystem::remove(e.path(), ec);
+  }
+}
+
 int countPixels(int argc, char **argv) {
   int w = 0, h = 0, n = 0;
   unsigned char *px = stbi_load(argv[2], &w, &h, &n, 3);
@@ -183,6 +197,7 @@ int main(int argc, char **argv) {
   Timeline t = buildTimeline(session, o.run32, o.run64);
   std::error_code ec;
   std::filesystem::create_directories(o.out, ec);
+  removeOldPictures(o.out);
   std::string error;
   if (!writeReport(o.out, t, session, text, &error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
