@@ -6,7 +6,8 @@
 #include <hostwin_test.h>
 #include <jni.h>
 
-#include <cstring>
+#include <cstdio>
+#include <cstdlib>
 
 #define SUPPORT(name) Java_com_ulvoran_gaming_UlvoLEDTest_##name
 
@@ -19,7 +20,10 @@ const char kEngineKey[] = "SOFTWARE\\Classes\\CLSID\\"
 StubEngine &engine() {
   static StubEngine s;
   static bool loaded = s.load(ULVO_ENGINE_COMPLETE);
-  (void)loaded;
+  if (!loaded) {
+    std::fprintf(stderr, "cannot load %s\n", ULVO_ENGINE_COMPLETE);
+    std::abort();
+  }
   return s;
 }
 

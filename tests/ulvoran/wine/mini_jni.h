@@ -37,7 +37,7 @@ struct Env {
   jsize regionLength;
   ByteArray slot;
 
-  Env() {
+  Env() : slot{nullptr, 0, 0} {
     std::memset(static_cast<void *>(&table), 0, sizeof table);
     table.GetArrayLength = &getArrayLength;
     table.GetByteArrayRegion = &getByteArrayRegion;
