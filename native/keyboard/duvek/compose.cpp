@@ -94,26 +94,32 @@ void fillColorGrid(ColorGrid *grid, uint32_t color) {
 }
 
 // The three key sets never share a key, so each writes its own entries over
-// a zeroed key grid in any order.
+// a zeroed key grid in any order.  Everything is worked out from the inputs
+// before the block is touched: the compiler must assume `out` may alias
+// `in`, and would otherwise read the inputs again after the zeroing.
 void composeSteadyState(const SteadyInputs &in, KeyGridEffect *out) {
-  if (in.illuminatedKeys == 1) {
+  const bool movement = in.illuminatedKeys == 1;
+  const uint32_t color = in.keyColor;
+  const uint32_t *health =
+      in.showHealth ? HealthBars.row[barCount(in.health, HealthLength)]
+                    : nullptr;
+  const uint32_t *armor =
+      in.showArmor ? ArmorBars.row[barCount(in.armor, ArmorLength)] : nullptr;
+  if (movement) {
     std::memset(out, 0, sizeof *out);
-    uint32_t color = in.keyColor | KeySetFlag;
 #pragma GCC unroll 6
     for (int index : MovementKeys)
-      out->keys.color[index] = color;
+      out->keys.color[index] = color | KeySetFlag;
   } else {
-    fillColorGrid(&out->base, in.keyColor);
+    fillColorGrid(&out->base, color);
     std::memset(&out->keys, 0, sizeof out->keys);
   }
-  if (in.showHealth) {
-    const auto &bar = HealthBars.row[barCount(in.health, HealthLength)];
-    std::memcpy(&out->keys.color[HealthFirstKey], bar, sizeof bar);
-  }
-  if (in.showArmor) {
-    const auto &bar = ArmorBars.row[barCount(in.armor, ArmorLength)];
-    std::memcpy(&out->keys.color[ArmorFirstKey], bar, sizeof bar);
-  }
+  if (health)
+    std::memcpy(&out->keys.color[HealthFirstKey], health,
+                sizeof HealthBars.row[0]);
+  if (armor)
+    std::memcpy(&out->keys.color[ArmorFirstKey], armor,
+                sizeof ArmorBars.row[0]);
 }
 
 SteadyInputs readSteadyInputs() {
