@@ -31,7 +31,10 @@
  *   GetProcAddress is dlsym.  DllMain does not exist: static constructors and
  *   destructors of a shared object play DLL_PROCESS_ATTACH and DETACH.
  *   LoadLibraryA and FreeLibrary take one recursive lock, as the loader lock
- *   orders loads and unloads on Windows.
+ *   orders loads and unloads on Windows.  FreeLibraryAndExitThread ends a
+ *   CreateThread thread by jumping back into the stand-in's own thread
+ *   routine, without unwinding the frames of the library it just freed
+ *   (C++ destructors in those frames do not run, as with ExitThread).
  * - The registry is an in-memory table that tests fill through
  *   hostwin_test.h.  There are no views: KEY_WOW64_* flags are ignored.
  * - CRITICAL_SECTION is a recursive pthread mutex.
@@ -240,8 +243,9 @@ HOSTWIN_API void WINAPI LeaveCriticalSection(CRITICAL_SECTION *cs);
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_MORE_DATA 234L
 
-HOSTWIN_API LSTATUS WINAPI RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD options,
-                                         REGSAM sam, HKEY *result);
+HOSTWIN_API LSTATUS WINAPI RegOpenKeyExA(HKEY root, LPCSTR subKey,
+                                         DWORD options, REGSAM sam,
+                                         HKEY *result);
 HOSTWIN_API LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name,
                                             LPDWORD reserved, LPDWORD type,
                                             LPBYTE data, LPDWORD size);

@@ -3,8 +3,8 @@
 
 #include <dlfcn.h>
 #include <errno.h>
-#include <setjmp.h>
 #include <pthread.h>
+#include <setjmp.h>
 #include <time.h>
 
 #include <atomic>
@@ -117,8 +117,9 @@ DWORD WINAPI WaitForSingleObject(HANDLE h, DWORD ms) {
   }
   while (!t->done) {
     pthread_mutex_t *m = g.mutex()->native_handle();
-    int rc = ms == INFINITE ? pthread_cond_wait(&t->done_cond, m)
-                            : pthread_cond_timedwait(&t->done_cond, m, &deadline);
+    int rc = ms == INFINITE
+                 ? pthread_cond_wait(&t->done_cond, m)
+                 : pthread_cond_timedwait(&t->done_cond, m, &deadline);
     if (rc == ETIMEDOUT)
       return WAIT_TIMEOUT;
   }

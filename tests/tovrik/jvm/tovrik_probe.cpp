@@ -43,7 +43,8 @@ std::string describe(const ServiceEvent &e) {
 
 } // namespace
 
-#define PROBE(name) Java_eu_velquor_mod_manager_keyboard_tests_TovrikProbe_##name
+#define PROBE(name)                                                            \
+  Java_eu_velquor_mod_manager_keyboard_tests_TovrikProbe_##name
 
 extern "C" {
 
@@ -52,9 +53,7 @@ JNIEXPORT void JNICALL PROBE(startService)(JNIEnv *, jclass) {
   service = std::make_unique<FakeService>();
 }
 
-JNIEXPORT void JNICALL PROBE(stopService)(JNIEnv *, jclass) {
-  service.reset();
-}
+JNIEXPORT void JNICALL PROBE(stopService)(JNIEnv *, jclass) { service.reset(); }
 
 JNIEXPORT void JNICALL PROBE(clear)(JNIEnv *, jclass) {
   if (service)

@@ -65,12 +65,12 @@ HWND link() {
                        nullptr);
 }
 
-void sendReport(HWND self, LPARAM spec) {
+void sendReport(HWND self, LPARAM request) {
   unsigned char data[256];
-  std::memset(data, static_cast<int>(spec & 0xFF), sizeof data);
+  std::memset(data, static_cast<int>(request & 0xFF), sizeof data);
   COPYDATASTRUCT cds{};
-  cds.cbData = static_cast<DWORD>((spec >> 8) & 0xFF);
-  cds.lpData = (spec & 0x10000) ? nullptr : data;
+  cds.cbData = static_cast<DWORD>((request >> 8) & 0xFF);
+  cds.lpData = (request & 0x10000) ? nullptr : data;
   (void)self;
   SendMessageW(link(), WM_COPYDATA, ledControl, reinterpret_cast<LPARAM>(&cds));
 }
