@@ -7,6 +7,8 @@
 
 #include <jni.h>
 
+#include "jni_export.h"
+
 struct DuvekApi {
   HMODULE module = nullptr;
   jlong(JNICALL *init0)(JNIEnv *, jobject) = nullptr;
@@ -46,13 +48,9 @@ struct DuvekApi {
 
 private:
   template <typename Fn> bool bind(Fn &fn, const char *method, int argBytes) {
-    char name[160];
-    wsprintfA(name,
-              "_Java_eu_velquor_mod_manager_keyboard_DuvekController_%s@%d",
-              method, argBytes);
-    fn = reinterpret_cast<Fn>(
-        reinterpret_cast<void (*)(void)>(GetProcAddress(module, name)));
-    return fn != nullptr;
+    return bindJniExport(
+        module, fn, "Java_eu_velquor_mod_manager_keyboard_DuvekController_",
+        method, argBytes);
   }
 };
 

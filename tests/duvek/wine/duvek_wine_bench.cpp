@@ -3,6 +3,7 @@
 // must: zero the 1056-byte block, write the movement and bar entries, and
 // make one indirect call to the same entry.
 #include "duvek_api.h"
+#include "jni_export.h"
 #include "wine_paths.h"
 
 #include <windows.h>
@@ -18,14 +19,6 @@ typedef int(__cdecl *EffectFn)(int, const void *, void *);
 
 EffectFn volatile entry = nullptr;
 
-double nowNs() {
-  LARGE_INTEGER c, f;
-  QueryPerformanceCounter(&c);
-  QueryPerformanceFrequency(&f);
-  return static_cast<double>(c.QuadPart) * 1e9 /
-         static_cast<double>(f.QuadPart);
-}
-
 __attribute__((noinline)) int floorFrame() {
   static const int movement[] = {47, 68, 69, 70, 117, 20};
   uint32_t block[264];
@@ -40,10 +33,10 @@ __attribute__((noinline)) int floorFrame() {
 }
 
 template <typename Fn> double timeRound(Fn fn, int n) {
-  double t0 = nowNs();
+  double t0 = qpcMicroseconds();
   for (int i = 0; i < n; i++)
     fn();
-  return (nowNs() - t0) / n;
+  return (qpcMicroseconds() - t0) * 1e3 / n;
 }
 
 } // namespace

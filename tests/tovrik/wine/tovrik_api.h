@@ -7,6 +7,8 @@
 
 #include <jni.h>
 
+#include "jni_export.h"
+
 struct TovrikApi {
   HMODULE module = nullptr;
   jboolean(JNICALL *init)(JNIEnv *, jclass) = nullptr;
@@ -46,19 +48,9 @@ struct TovrikApi {
 
 private:
   template <typename Fn> bool bind(Fn &fn, const char *method, int argBytes) {
-    char name[160];
-#ifdef _WIN64
-    (void)argBytes;
-    wsprintfA(name, "Java_eu_velquor_mod_manager_keyboard_TovrikController_%s",
-              method);
-#else
-    wsprintfA(name,
-              "_Java_eu_velquor_mod_manager_keyboard_TovrikController_%s@%d",
-              method, argBytes);
-#endif
-    fn = reinterpret_cast<Fn>(
-        reinterpret_cast<void *>(GetProcAddress(module, name)));
-    return fn != nullptr;
+    return bindJniExport(
+        module, fn, "Java_eu_velquor_mod_manager_keyboard_TovrikController_",
+        method, argBytes);
   }
 };
 

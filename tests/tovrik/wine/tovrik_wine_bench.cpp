@@ -6,28 +6,21 @@
 #include <algorithm>
 #include <vector>
 
+#include "jni_export.h"
 #include "service_process.h"
 #include "tovrik_api.h"
 
 namespace {
-
-double nowUs() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) * 1e6 /
-         static_cast<double>(f.QuadPart);
-}
 
 DWORD WINAPI nothing(LPVOID) { return 0; }
 
 template <typename Fn> double perCall(int n, Fn fn) {
   double best = 1e30;
   for (int round = 0; round < 5; round++) {
-    double t0 = nowUs();
+    double t0 = qpcMicroseconds();
     for (int i = 0; i < n; i++)
       fn();
-    best = std::min(best, (nowUs() - t0) / n);
+    best = std::min(best, (qpcMicroseconds() - t0) / n);
   }
   return best;
 }
