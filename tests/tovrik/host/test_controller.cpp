@@ -7,19 +7,6 @@
 
 #include "tovrik_fixture.h"
 
-#define M(name) Java_eu_velquor_mod_manager_keyboard_TovrikController_##name
-extern "C" {
-jboolean M(init)(JNIEnv *, jclass);
-void M(unInit)(JNIEnv *, jclass);
-void M(update)(JNIEnv *, jclass);
-void M(onDamage)(JNIEnv *, jclass);
-void M(displayPotionColor)(JNIEnv *, jclass, jint);
-void M(setIlluminatedKeys)(JNIEnv *, jclass, jint, jint);
-void M(setShowHealth)(JNIEnv *, jclass, jboolean);
-void M(setShowArmor)(JNIEnv *, jclass, jboolean);
-void M(updateHealthAndArmor)(JNIEnv *, jclass, jfloat, jfloat);
-}
-
 namespace {
 
 const char kAllOn[] = "FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF";

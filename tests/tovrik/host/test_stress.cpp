@@ -9,18 +9,6 @@
 #include "frame.h"
 #include "tovrik_fixture.h"
 
-#define M(name) Java_eu_velquor_mod_manager_keyboard_TovrikController_##name
-extern "C" {
-jboolean M(init)(JNIEnv *, jclass);
-void M(update)(JNIEnv *, jclass);
-void M(onDamage)(JNIEnv *, jclass);
-void M(displayPotionColor)(JNIEnv *, jclass, jint);
-void M(setIlluminatedKeys)(JNIEnv *, jclass, jint, jint);
-void M(setShowHealth)(JNIEnv *, jclass, jboolean);
-void M(setShowArmor)(JNIEnv *, jclass, jboolean);
-void M(updateHealthAndArmor)(JNIEnv *, jclass, jfloat, jfloat);
-}
-
 namespace {
 
 bool bit(const std::vector<uint8_t> &d, int row) {

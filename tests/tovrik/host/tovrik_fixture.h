@@ -5,6 +5,7 @@
 #define TOVRIK_FIXTURE_H
 
 #include <gtest/gtest.h>
+#include <jni.h>
 
 #include <memory>
 #include <string>
@@ -13,6 +14,20 @@
 #include "controller.h"
 #include "fake_service.h"
 #include "talk_link.h"
+
+// The library's exports, called directly as the JVM would.
+#define M(name) Java_eu_velquor_mod_manager_keyboard_TovrikController_##name
+extern "C" {
+jboolean M(init)(JNIEnv *, jclass);
+void M(unInit)(JNIEnv *, jclass);
+void M(update)(JNIEnv *, jclass);
+void M(onDamage)(JNIEnv *, jclass);
+void M(displayPotionColor)(JNIEnv *, jclass, jint);
+void M(setIlluminatedKeys)(JNIEnv *, jclass, jint, jint);
+void M(setShowHealth)(JNIEnv *, jclass, jboolean);
+void M(setShowArmor)(JNIEnv *, jclass, jboolean);
+void M(updateHealthAndArmor)(JNIEnv *, jclass, jfloat, jfloat);
+}
 
 void resetController();
 std::string hex(const std::vector<uint8_t> &bytes, size_t n = 15);
