@@ -3,22 +3,25 @@
 # real dist/ DLLs under Wine against the stand-in service, effect library
 # and LED engine, and draws what every keyboard would light.
 #
-#   scripts/preview.sh [--live] [--session FILE] [--bench N] [OUTDIR]
+#   scripts/preview.sh [--live] [--emulate32] [--session FILE] [--bench N] [OUTDIR]
 #
 # OUTDIR defaults to out/preview.  --live also shows the keyboards in the
 # terminal (24-bit colour) while the session plays.  --bench N measures N
 # Tovrik updates against N bare WM_COPYDATA sends instead of drawing.
+# The 32-bit run plays where the kernel runs 32-bit programs; --emulate32
+# plays it under qemu-i386 elsewhere (as root; slow).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
 
-live=0 bench=0 session=tools/preview/sessions/default.session out=out/preview
+live=0 bench=0 emulate32=0 session=tools/preview/sessions/default.session out=out/preview
 while [ $# -gt 0 ]; do
   case $1 in
   --live) live=1 ;;
+  --emulate32) emulate32=1 ;;
   --session) session=$2; shift ;;
   --bench) bench=$2; shift ;;
-  -h | --help) sed -n '2,10p' "$0"; exit 0 ;;
+  -h | --help) sed -n '2,12p' "$0"; exit 0 ;;
   -*) echo "unknown option $1" >&2; exit 2 ;;
   *) out=$1 ;;
   esac
@@ -27,6 +30,7 @@ done
 session=$(realpath "$session")
 mkdir -p "$out"
 out=$(realpath "$out")
+scripts/deps.sh >&2
 
 step() { echo "== $*" >&2; }
 
@@ -63,20 +67,39 @@ render=build/preview-render/tools/preview/preview_render
 "$render" --session "$session" --check
 step "building the DLLs"
 scripts/build.sh >/dev/null
-step "building the player and stand-ins"
-build build/preview-x86 mingw-x86
-build build/preview-x64 mingw-x64
 
 export VELQUOR_WINEPREFIX=${VELQUOR_WINEPREFIX:-$repo/build/wp-preview}
 source tests/common/wine-env.sh
+# Nothing started here outlives the command: not the stand-in service of a
+# player that died, not a qemu-i386 registration.
+trap 'wineserver -k 2>/dev/null || true; wine32_end' EXIT
+trap 'exit 130' INT TERM
+if [ "$emulate32" = 1 ]; then wine32_begin; else wine32_mode; fi
+archs=(x64)
+case $VELQUOR_WINE32 in
+native) archs=(x86 x64) ;;
+emulated)
+  if [ "$emulate32" = 1 ]; then archs=(x86 x64); else
+    echo "the 32-bit run is left out: 32-bit programs run here only under emulation (--emulate32 plays them, slowly)" >&2
+  fi ;;
+*) echo "the 32-bit run is left out: $VELQUOR_WINE32_WHY" >&2 ;;
+esac
+[ "$bench" -gt 0 ] && archs=("${archs[0]}")
 
-# run ARCH: stages the player and stand-ins in a run folder and plays.
-run() {
+step "building the player and stand-ins"
+for arch in "${archs[@]}"; do
+  build "build/preview-$arch" "mingw-$arch"
+done
+
+# stage ARCH: a fresh run folder with the player and the stand-ins; sets
+# the player's arguments in `args`.
+stage() {
   local arch=$1 dir=$out/.run/$1 player= tovrik_service= dvglow_complete= ulvo_engine_complete=
   source "build/preview-$arch/preview-paths.sh"
   rm -rf "$dir" && mkdir -p "$dir"
   cp "$player" "$dir/"
-  local args=(--session "$session" --tail 700)
+  exe=$dir/$(basename "$player")
+  args=(--session "$session" --tail 700)
   if [ "$arch" = x86 ]; then
     [ -f dist/x86/Tovrik.dll ] && args+=(--tovrik "$repo/dist/x86/Tovrik.dll")
     [ -n "$tovrik_service" ] && cp "$tovrik_service" "$dir/" &&
@@ -88,30 +111,60 @@ run() {
   [ -n "$ulvo_engine_complete" ] && cp "$ulvo_engine_complete" "$dir/" &&
     args+=(--engine "$dir/$(basename "$ulvo_engine_complete")")
   [ "$bench" -gt 0 ] && args=(--bench "$bench" "${args[@]:2}")
-  cd "$dir"
-  export TOVRIK_SERVICE_LOG=tovrik.log DVGLOW_LOG=dvglow.log ULVO_LED_LOG=ulvo.log
-  if [ "$live" = 1 ] && [ "$bench" = 0 ]; then
-    wine "./$(basename "$player")" "${args[@]}" >player.out 2>&1 &
-    local pid=$!
-    local follow=--live
-    [ "$arch" = x64 ] && follow=--live64
-    "$repo/$render" --session "$session" $follow "$dir" || true
-    wait "$pid" || { cat player.out >&2; return 1; }
-  else
-    wine "./$(basename "$player")" "${args[@]}" 2>&1 | tee player.out | grep '^bench' || true
-    test "${PIPESTATUS[0]}" -eq 0 || { cat player.out >&2; return 1; }
-  fi
-  cd "$repo"
+  return 0
 }
 
-step "playing $(basename "$session") under Wine (32-bit)"
-run x86
-if [ "$bench" -gt 0 ]; then
-  exit 0
-fi
-step "playing $(basename "$session") under Wine (64-bit)"
-run x64
-wineserver -w
+# play ARCH: runs the staged player in its run folder.
+play() {
+  local arch=$1
+  cd "$out/.run/$arch"
+  export TOVRIK_SERVICE_LOG=tovrik.log DVGLOW_LOG=dvglow.log ULVO_LED_LOG=ulvo.log
+  local rc=0
+  if [ "$live" = 1 ] && [ "$bench" = 0 ]; then
+    wine_exe "$exe" "${args[@]}" >player.out 2>&1 &
+    local pid=$! follow=--live
+    [ "$arch" = x64 ] && follow=--live64
+    "$repo/$render" --session "$session" $follow . || true
+    wait "$pid" || rc=$?
+  else
+    wine_exe "$exe" "${args[@]}" >player.out 2>&1 || rc=$?
+    grep '^bench' player.out || true
+  fi
+  cd "$repo"
+  return "$rc"
+}
 
-"$render" --session "$session" --run32 "$out/.run/x86" --run64 "$out/.run/x64" --out "$out"
+# played ARCH: the player reached the session's end.  Says what was played
+# when it did not.
+played() {
+  local log=$out/.run/$1/player.log calls
+  [ "$bench" -gt 0 ] && return 0
+  tr -d '\r' <"$log" 2>/dev/null | grep -q ' end$' && return 0
+  calls=$(grep -cvE '^[[:space:]]*(#|$)' "$session" || true)
+  echo "the $1 player ended early: it played $(awk '/ done /{n++} END{print n+0}' "$log" 2>/dev/null) of $calls calls" >&2
+  tail -n 5 "$out/.run/$1/player.out" >&2 || true
+  return 1
+}
+
+for arch in "${archs[@]}"; do
+  step "playing $(basename "$session") under Wine ($arch)"
+  stage "$arch"
+  tries=1
+  [ "$arch" = x86 ] && [ "$VELQUOR_WINE32" = emulated ] && tries=2
+  for try in $(seq "$tries"); do
+    rc=0
+    play "$arch" || rc=$?
+    wineserver -k 2>/dev/null || true
+    if played "$arch"; then break; fi
+    [ "$try" -lt "$tries" ] && echo "emulated 32-bit run died: one more try" >&2 && stage "$arch"
+  done
+  played "$arch" 2>/dev/null || exit 1
+  [ "$rc" -eq 0 ] || { tail -n 20 "$out/.run/$arch/player.out" >&2; exit 1; }
+done
+[ "$bench" -gt 0 ] && exit 0
+
+runs=()
+[ -d "$out/.run/x86" ] && [[ " ${archs[*]} " == *" x86 "* ]] && runs+=(--run32 "$out/.run/x86")
+runs+=(--run64 "$out/.run/x64")
+"$render" --session "$session" "${runs[@]}" --out "$out"
 echo "preview written to $out/index.html"

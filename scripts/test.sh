@@ -2,18 +2,24 @@
 # Runs every test layer: unit tests on the host build (plain, under
 # ThreadSanitizer, under AddressSanitizer+UBSan), the real-JVM tests, and the
 # Wine tests of the cross-built DLLs.  Ends with a summary line.
+#
+# 32-bit Windows programs run natively where the kernel allows, else under
+# qemu-i386 registered for this run only (as root), else they are skipped;
+# the summary says which.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
+source tests/common/wine32.sh
+trap wine32_end EXIT
+trap 'exit 130' INT TERM
 
 summary=()
-passed=0
-failed=0
+passed=0 failed=0 skipped=0
 
-# layer NAME PRESET [ctest options...]
+# layer NAME PRESET NOTE [ctest options...]
 layer() {
-  local name=$1 preset=$2
-  shift 2
+  local name=$1 preset=$2 note=$3
+  shift 3
   local dir=build/$preset log=build/$name.log
   mkdir -p build
   echo "== $name"
@@ -25,7 +31,7 @@ layer() {
     return
   fi
   ctest --test-dir "$dir" --output-on-failure "$@" 2>&1 | tee -a "$log" || true
-  local line p f
+  local line total f s
   line=$(grep -E 'tests passed, [0-9]+ tests? failed out of' "$log" | tail -n 1 || true)
   if [ -z "$line" ]; then
     summary+=("$name: no tests ran")
@@ -33,20 +39,33 @@ layer() {
     return
   fi
   f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
-  p=$(($(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line") - f))
-  summary+=("$name: $p passed, $f failed")
-  passed=$((passed + p))
+  total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+  s=$(grep -c '(Skipped)$' "$log" || true)
+  summary+=("$name: $((total - f - s)) passed, $f failed, $s skipped$note")
+  passed=$((passed + total - f - s))
   failed=$((failed + f))
+  skipped=$((skipped + s))
 }
 
-layer host host -j"$(nproc)"
-layer tsan host-tsan -L unit -j"$(nproc)"
-layer asan host-asan -L unit -j"$(nproc)"
-layer wine-x86 mingw-x86 -j1
-layer wine-x64 mingw-x64 -j1
+layer host host "" -j"$(nproc)"
+layer tsan host-tsan "" -L unit -j"$(nproc)"
+layer asan host-asan "" -L unit -j"$(nproc)"
+wine32_begin
+case $VELQUOR_WINE32 in
+native) note=" (32-bit programs run natively)" ;;
+emulated) note=" (32-bit programs emulated by qemu-i386)" ;;
+*) note=" (32-bit programs cannot run here: $VELQUOR_WINE32_WHY)" ;;
+esac
+layer wine-x64 mingw-x64 "$note" -j1
+layer wine-x86 mingw-x86 "$note" -j1
+wine32_end
 
 echo
 echo "== summary"
 printf '%s\n' "${summary[@]}"
-echo "$passed passed, $failed failed"
+if [ "$skipped" -gt 0 ]; then
+  echo "$passed passed, $failed failed, $skipped skipped"
+else
+  echo "$passed passed, $failed failed"
+fi
 [ "$failed" -eq 0 ]

@@ -1,16 +1,37 @@
-# Sourced by the Wine test scripts: a private prefix with the null graphics
-# driver and no crash dialog, made once.
+# Sourced by the Wine scripts: a private prefix with the null graphics
+# driver and no crash dialog, made once, and a loader for each bitness.
+# 64-bit programs go straight to wine64, so nothing 64-bit needs the 32-bit
+# half of Wine (which /usr/bin/wine would start every program through).
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 export WINEPREFIX=${VELQUOR_WINEPREFIX:-$repo/build/wine-prefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
+source "$repo/tests/common/wine32.sh"
+
+wine64=/usr/lib/wine/wine64
+[ -x "$wine64" ] || wine64=$(command -v wine64 || command -v wine)
+
+# pe_bits EXE: 64 or 32, from the machine field of the PE header.
+pe_bits() {
+  local at machine
+  at=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+  machine=$(od -An -tx2 -j$((at + 4)) -N2 "$1" | tr -d ' ')
+  if [ "$machine" = 8664 ]; then echo 64; else echo 32; fi
+}
+
+# wine_exe EXE [ARGS...]: runs a Windows program with its own bitness's loader.
+wine_exe() {
+  if [ "$(pe_bits "$1")" = 64 ]; then "$wine64" "$@"; else "$wine32" "$@"; fi
+}
 
 if [ ! -f "$WINEPREFIX/.velquor-ready" ]; then
   mkdir -p "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  # Where 32-bit programs cannot run, the 32-bit half of the set-up fails
+  # and 64-bit programs still work.
+  "$wine64" wineboot -i >/dev/null 2>&1 || true
+  "$wine64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  "$wine64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   wineserver -w
   touch "$WINEPREFIX/.velquor-ready"
 fi

@@ -83,6 +83,17 @@ void clearEntries() {
   api.QueryDevice.store(nullptr);
 }
 
+// Vendors ship the 64-bit library either under the plain name in the 64-bit
+// system folder or with "64" before the extension; each name is looked up
+// by the normal search order.
+HMODULE loadEffectLibrary() {
+#ifdef _WIN64
+  if (HMODULE module = LoadLibraryA("DvGlowSDK64.dll"))
+    return module;
+#endif
+  return LoadLibraryA("DvGlowSDK.dll");
+}
+
 } // namespace
 
 int32_t initBinding() {
@@ -90,7 +101,7 @@ int32_t initBinding() {
   setInitialized(false);
   HMODULE module = loadedModule();
   if (!module) {
-    module = LoadLibraryA("DvGlowSDK.dll");
+    module = loadEffectLibrary();
     if (!module)
       return ServiceNotActive;
     effectApi.module.store(module);

@@ -51,7 +51,7 @@ int main() {
   }
   entry = reinterpret_cast<EffectFn>(
       reinterpret_cast<void (*)(void)>(GetProcAddress(
-          GetModuleHandleA("DvGlowSDK.dll"), "CreateKeyboardEffect")));
+          GetModuleHandleA(kEffectLibraryName), "CreateKeyboardEffect")));
   duvek.updateHealthAndArmor(nullptr, nullptr, 0.5f, 0.7f);
   // Rounds of the two alternate, and each keeps its best round, so that a
   // neighbour's load on the machine falls on both alike.

@@ -1,9 +1,14 @@
 # Windows side of the Duvek tests: the export table, and one test program
-# that drives the real Duvek.dll against the 32-bit stand-in variants.
-velquor_export_test(duvek_exports Duvek ${CMAKE_CURRENT_LIST_DIR}/expected-exports.txt)
+# that drives the real Duvek.dll against the stand-in variants of its
+# bitness.
+velquor_export_test(duvek_exports Duvek
+  ${CMAKE_CURRENT_LIST_DIR}/exports_${VELQUOR_ARCH}.txt)
 
 set(DUVEK_VARIANTS dvglow_complete dvglow_no_init dvglow_no_querydevice
-  dvglow_no_uninit dvglow_init_87 dvglow_init_m1 dvglow_silent)
+  dvglow_no_uninit dvglow_init_87 dvglow_init_m1 dvglow_silent dvglow_other_name)
+if(TARGET dvglow_plain_name)
+  list(APPEND DUVEK_VARIANTS dvglow_plain_name)
+endif()
 
 foreach(prog duvek_wine_test duvek_wine_bench)
   add_executable(${prog} wine/${prog}.cpp wine/wine_paths.cpp)

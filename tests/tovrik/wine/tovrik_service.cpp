@@ -8,7 +8,8 @@
 //   <us> light-control 0x<wParam> 0x<lParam>
 //   <us> keys <cbData> <hex of the data>
 //   <us> msg 0x<msg> 0x<wParam> 0x<lParam> (any other message from WM_USER)
-// <us> is QueryPerformanceCounter in microseconds.
+// <us> is QueryPerformanceCounter in microseconds.  Message parameters are
+// logged at their full width, so a 64-bit sender's stray upper bits show.
 //
 // Options: --attach-on-discover  answer each discover with an LED attach.
 //
@@ -107,16 +108,17 @@ LRESULT CALLBACK serviceProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == command)
     return runCommand(wnd, wp, lp);
   if (msg == ledDiscover) {
-    logLine("discover 0x%08lX", static_cast<unsigned long>(wp));
+    logLine("discover 0x%08llX", static_cast<unsigned long long>(wp));
     linkWindow = reinterpret_cast<HWND>(wp);
     if (attachOnDiscover)
       PostMessageW(linkWindow, ledAttach, reinterpret_cast<WPARAM>(wnd), 1);
   } else if (msg == ledControl) {
-    logLine("led-control %lu %ld", static_cast<unsigned long>(wp),
-            static_cast<long>(lp));
+    logLine("led-control %llu %lld", static_cast<unsigned long long>(wp),
+            static_cast<long long>(lp));
   } else if (msg == lightControl) {
-    logLine("light-control 0x%08lX 0x%08lX", static_cast<unsigned long>(wp),
-            static_cast<unsigned long>(lp));
+    logLine("light-control 0x%08llX 0x%08llX",
+            static_cast<unsigned long long>(wp),
+            static_cast<unsigned long long>(lp));
   } else if (msg == WM_COPYDATA) {
     logKeys(reinterpret_cast<const COPYDATASTRUCT *>(lp));
     if (echoFill >= 0 && wp == ledControl)
@@ -126,8 +128,9 @@ LRESULT CALLBACK serviceProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     PostQuitMessage(0);
     return 0;
   } else if (msg >= WM_USER) {
-    logLine("msg 0x%04X 0x%08lX 0x%08lX", msg, static_cast<unsigned long>(wp),
-            static_cast<unsigned long>(lp));
+    logLine("msg 0x%04X 0x%08llX 0x%08llX", msg,
+            static_cast<unsigned long long>(wp),
+            static_cast<unsigned long long>(lp));
   }
   return DefWindowProcW(wnd, msg, wp, lp);
 }

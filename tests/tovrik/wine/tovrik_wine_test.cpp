@@ -268,9 +268,9 @@ TEST_CASE(damage_flash_sequence_and_steps) {
   long long on = k[3].us - k[2].us, off = k[4].us - k[3].us,
             last = k[5].us - k[4].us;
   std::printf("  flash steps: %lld %lld %lld us\n", on, off, last);
-  CHECK(on >= 90000 && on < 2000000);
-  CHECK(off >= 90000 && off < 2000000);
-  CHECK(last >= 70000 && last < 2000000);
+  CHECK_TIME(on >= 90000 && on < 2000000);
+  CHECK_TIME(off >= 90000 && off < 2000000);
+  CHECK_TIME(last >= 70000 && last < 2000000);
 }
 
 TEST_CASE(overlapping_flashes) {

@@ -1,21 +1,38 @@
-# Windows side: the stand-in service, the test host and the benchmark; all
-# 32-bit, like the DLL.
+# Windows side: the stand-in service in both bitnesses, the test host and
+# the benchmark in the DLL's.
 if(NOT TARGET Tovrik)
   return()
 endif()
 set(TOVRIK_WINE_DIR ${CMAKE_CURRENT_LIST_DIR})
 add_executable(tovrik_service ${TOVRIK_WINE_DIR}/tovrik_service.cpp)
 target_link_libraries(tovrik_service PRIVATE user32 kernel32)
+velquor_peer_program(tovrik_service_peer ${TOVRIK_WINE_DIR}/tovrik_service.cpp user32)
+
+# The service every case talks to is 64-bit in both builds: a 32-bit library
+# beside a 64-bit service is the common case on real machines, and 64-bit
+# programs start fast everywhere.  The other pairing gets a few cases.
+get_target_property(TOVRIK_PEER_SERVICE tovrik_service_peer OUTPUT)
+if(VELQUOR_ARCH STREQUAL x86)
+  set(TOVRIK_SERVICE64 ${TOVRIK_PEER_SERVICE})
+else()
+  set(TOVRIK_SERVICE64 $<TARGET_FILE:tovrik_service>)
+endif()
 
 add_executable(tovrik_wine_test ${TOVRIK_WINE_DIR}/tovrik_wine_test.cpp)
 target_include_directories(tovrik_wine_test PRIVATE ${TOVRIK_WINE_DIR}
   ${VELQUOR_TESTS_DIR}/common ${VELQUOR_JNI_INCLUDES})
 target_link_libraries(tovrik_wine_test PRIVATE user32 kernel32)
-add_dependencies(tovrik_wine_test Tovrik tovrik_service)
+add_dependencies(tovrik_wine_test Tovrik tovrik_service tovrik_service_peer)
 
-velquor_export_test(tovrik_exports Tovrik ${TOVRIK_WINE_DIR}/expected-exports.txt)
+velquor_export_test(tovrik_exports Tovrik ${TOVRIK_WINE_DIR}/exports_${VELQUOR_ARCH}.txt)
 velquor_wine_test(tovrik_wine tovrik_wine_test
-  ${VELQUOR_DIST_DIR}/Tovrik.dll $<TARGET_FILE:tovrik_service>)
+  ${VELQUOR_DIST_DIR}/Tovrik.dll ${TOVRIK_SERVICE64})
+if(VELQUOR_ARCH STREQUAL x64)
+  add_test(NAME tovrik_wine_service32 COMMAND ${VELQUOR_WINE_RUN} --32
+    $<TARGET_FILE:tovrik_wine_test> ${VELQUOR_DIST_DIR}/Tovrik.dll
+    ${TOVRIK_PEER_SERVICE} discover_then_init_takes_over)
+  velquor_wine_test_properties(tovrik_wine_service32)
+endif()
 
 # Measures, not a test: run it by hand under Wine.
 add_executable(tovrik_wine_bench ${TOVRIK_WINE_DIR}/tovrik_wine_bench.cpp)

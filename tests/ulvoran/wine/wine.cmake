@@ -16,5 +16,5 @@ target_include_directories(ulvoran_bench PRIVATE ${VELQUOR_JNI_INCLUDES})
 target_compile_definitions(ulvoran_bench PRIVATE _WIN32_WINNT=0x0601)
 target_link_libraries(ulvoran_bench PRIVATE advapi32)
 add_dependencies(ulvoran_bench UlvoranLedJNI ulvo_engine_complete)
-velquor_wine_test(ulvoran_bench_smoke_${VELQUOR_ARCH} ulvoran_bench
+velquor_wine_test(ulvoran_bench_smoke_${VELQUOR_ARCH} --measure ulvoran_bench
   $<TARGET_FILE:UlvoranLedJNI> $<TARGET_FILE:ulvo_engine_complete> 1000 3)

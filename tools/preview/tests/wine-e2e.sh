@@ -25,9 +25,14 @@ while [ $# -gt 0 ]; do
 done
 cd "$run"
 export TOVRIK_SERVICE_LOG=tovrik.log DVGLOW_LOG=dvglow.log ULVO_LED_LOG=ulvo.log
-wine "./$(basename "$player")" --session "$session" "${args[@]}"
+wine_exe "./$(basename "$player")" --session "$session" "${args[@]}" || true
+# A player that ends early leaves no closing line: that is no result to check.
+if ! tr -d '\r' <player.log 2>/dev/null | grep -q ' end$'; then
+  echo "the player ended early, after $(awk '/ done /{n++} END{print n+0}' player.log 2>/dev/null) calls"
+  exit 1
+fi
 if [ -n "$run32" ]; then
-  wine "$check" "$session" "$run32" "$run"
+  wine_exe "$check" "$session" "$run32" "$run"
 else
-  wine "$check" "$session" "$run"
+  wine_exe "$check" "$session" "$run"
 fi
