@@ -114,20 +114,22 @@ stage() {
   return 0
 }
 
-# play ARCH: runs the staged player in its run folder.
+# play ARCH: runs the staged player in its run folder.  An emulated 32-bit
+# player that hangs is stopped after 10 minutes.
 play() {
-  local arch=$1
+  local arch=$1 runner=(wine_exe)
+  [ "$arch" = x86 ] && [ "$VELQUOR_WINE32" = emulated ] && runner=(timeout -k 10 600 "$wine32")
   cd "$out/.run/$arch"
   export TOVRIK_SERVICE_LOG=tovrik.log DVGLOW_LOG=dvglow.log ULVO_LED_LOG=ulvo.log
   local rc=0
   if [ "$live" = 1 ] && [ "$bench" = 0 ]; then
-    wine_exe "$exe" "${args[@]}" >player.out 2>&1 &
+    "${runner[@]}" "$exe" "${args[@]}" >player.out 2>&1 &
     local pid=$! follow=--live
     [ "$arch" = x64 ] && follow=--live64
     "$repo/$render" --session "$session" $follow . || true
     wait "$pid" || rc=$?
   else
-    wine_exe "$exe" "${args[@]}" >player.out 2>&1 || rc=$?
+    "${runner[@]}" "$exe" "${args[@]}" >player.out 2>&1 || rc=$?
     grep '^bench' player.out || true
   fi
   cd "$repo"

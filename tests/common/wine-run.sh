@@ -8,8 +8,8 @@
 # 32-bit programs run as VELQUOR_WINE32 says (found out here when unset).
 # Natively, as they are.  Emulated, the programs leave out their timing
 # checks and stress cases, and a run that ends without any result (no
-# closing "N passed, N failed" and no failed case) gets one more try, then
-# counts as skipped.  Where they cannot run at all, skipped.  Exit 77:
+# closing "N passed, N failed" and no failed case), or hangs past
+# VELQUOR_EMULATED_LIMIT seconds, gets one more try, then counts as skipped.  Where they cannot run at all, skipped.  Exit 77:
 # skipped.
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
@@ -45,11 +45,13 @@ out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 for try in 1 2; do
   rc=0
-  "$@" 2>&1 | tee "$out" || rc=${PIPESTATUS[0]}
+  timeout -k 10 "${VELQUOR_EMULATED_LIMIT:-400}" "$@" 2>&1 | tee "$out" ||
+    rc=${PIPESTATUS[0]}
   if grep -qE '^[0-9]+ passed, [0-9]+ failed|^\[FAIL\]' "$out"; then
     exit "$rc"
   fi
   echo "emulated run $try ended without a result (exit $rc)"
+  wineserver -k 2>/dev/null || true # what the dead run left behind
 done
 echo "skipped: emulation died"
 exit 77
