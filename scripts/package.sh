@@ -26,7 +26,7 @@ trap 'rm -rf "$stage"' EXIT
 dlls=() entries=()
 for arch in x86 x64; do
   mkdir -p "$stage/natives/windows-$arch"
-  for dll in dist/$arch/*.dll; do
+  for dll in "dist/$arch"/*.dll; do
     cp "$dll" "$stage/natives/windows-$arch/"
     dlls+=("${dll#dist/}")
     entries+=(-C "$stage" "natives/windows-$arch/${dll##*/}")
