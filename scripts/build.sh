@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Cross-builds the four DLLs into dist/.
+# Cross-builds the DLLs into dist/x86 and dist/x64, then packs them into the
+# natives jar and writes dist/SHA256SUMS (scripts/package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -13,3 +14,4 @@ for preset in mingw-x86 mingw-x64; do
   fi
 done
 ls -l dist/x86/*.dll dist/x64/*.dll
+scripts/package.sh

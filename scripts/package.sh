@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Packs every DLL in dist/x86 and dist/x64 into
+# dist/velquor-keyboard-natives-<version>.jar (under natives/windows-x86/ and
+# natives/windows-x64/) and lists the DLLs and the jar in dist/SHA256SUMS.
+# The version is the one CMake configured into the mingw build trees.
+# Same DLLs, same jar bytes: entries in name order, one fixed date, our own
+# Created-By (jar would write its JDK's), and stored rather than deflated so
+# that no zlib version enters the bytes.
+set -euo pipefail
+shopt -s nullglob
+export LC_ALL=C
+cd "$(dirname "$0")/.."
+
+version=
+for preset in mingw-x86 mingw-x64; do
+  v=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "build/$preset/CMakeCache.txt")
+  if [ -z "$v" ] || { [ -n "$version" ] && [ "$v" != "$version" ]; }; then
+    echo "package.sh: build/mingw-* disagree on the version; run scripts/build.sh" >&2
+    exit 1
+  fi
+  version=$v
+done
+
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+dlls=() entries=()
+for arch in x86 x64; do
+  mkdir -p "$stage/natives/windows-$arch"
+  for dll in "dist/$arch"/*.dll; do
+    cp "$dll" "$stage/natives/windows-$arch/"
+    dlls+=("${dll#dist/}")
+    entries+=(-C "$stage" "natives/windows-$arch/${dll##*/}")
+  done
+done
+if [ ${#dlls[@]} -eq 0 ]; then
+  echo "package.sh: no DLLs in dist/x86 or dist/x64" >&2
+  exit 1
+fi
+
+cat >"$stage/MANIFEST.MF" <<MF
+Manifest-Version: 1.0
+Created-By: velquor scripts/package.sh
+Implementation-Title: Velquor keyboard natives
+Implementation-Version: $version
+Implementation-Vendor: Velquor
+MF
+
+jar_name=velquor-keyboard-natives-$version.jar
+jar --create --file "$stage/$jar_name" --manifest "$stage/MANIFEST.MF" \
+  --date=1980-01-01T00:00:02Z --no-compress "${entries[@]}"
+(cd dist && sha256sum "${dlls[@]}") >"$stage/SHA256SUMS"
+(cd "$stage" && sha256sum "$jar_name") >>"$stage/SHA256SUMS"
+
+rm -f dist/velquor-keyboard-natives-*.jar
+mv "$stage/$jar_name" "$stage/SHA256SUMS" dist/
+echo "dist/$jar_name: ${#dlls[@]} DLLs; dist/SHA256SUMS"
