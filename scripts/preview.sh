@@ -35,7 +35,7 @@ scripts/deps.sh >&2
 step() { echo "== $*" >&2; }
 
 # build DIR PRESET [TARGETS...]: configures, then builds the targets, or
-# for a MinGW folder the player and whichever stand-ins exist in the tree.
+# for a MinGW folder the player and the stand-ins (preview_pieces).
 build() {
   local dir=$1 preset=$2 log=build/$(basename "$1").log
   shift 2
@@ -48,12 +48,7 @@ build() {
     exit 1
   }
   local targets=("$@")
-  if [ -f "$dir/preview-paths.sh" ]; then
-    targets=(preview_player)
-    while IFS== read -r name path; do
-      [ -n "$path" ] && [ "$name" != player ] && targets+=("$name")
-    done <"$dir/preview-paths.sh"
-  fi
+  [ -f "$dir/preview-paths.sh" ] && targets=(preview_pieces)
   cmake --build "$dir" -j2 --target "${targets[@]}" >>"$log" 2>&1 || {
     grep -E 'error|Error' "$log" | head -n 20 >&2
     echo "build failed, see $log" >&2
@@ -69,12 +64,13 @@ step "building the DLLs"
 scripts/build.sh >/dev/null
 
 export VELQUOR_WINEPREFIX=${VELQUOR_WINEPREFIX:-$repo/build/wp-preview}
-source tests/common/wine-env.sh
+source tests/common/wine32.sh
 # Nothing started here outlives the command: not the stand-in service of a
 # player that died, not a qemu-i386 registration.
-trap 'wineserver -k 2>/dev/null || true; wine32_end' EXIT
+trap 'WINEPREFIX=$VELQUOR_WINEPREFIX wineserver -k 2>/dev/null || true; wine32_end' EXIT
 trap 'exit 130' INT TERM
 if [ "$emulate32" = 1 ]; then wine32_begin; else wine32_mode; fi
+source tests/common/wine-env.sh
 archs=(x64)
 case $VELQUOR_WINE32 in
 native) archs=(x86 x64) ;;
@@ -99,17 +95,14 @@ stage() {
   rm -rf "$dir" && mkdir -p "$dir"
   cp "$player" "$dir/"
   exe=$dir/$(basename "$player")
-  args=(--session "$session" --tail 700)
-  if [ "$arch" = x86 ]; then
-    [ -f dist/x86/Tovrik.dll ] && args+=(--tovrik "$repo/dist/x86/Tovrik.dll")
-    [ -n "$tovrik_service" ] && cp "$tovrik_service" "$dir/" &&
-      args+=(--service "$dir/$(basename "$tovrik_service")")
-    [ -f dist/x86/Duvek.dll ] && args+=(--duvek "$repo/dist/x86/Duvek.dll")
-    [ -n "$dvglow_complete" ] && cp "$dvglow_complete" "$dir/DvGlowSDK.dll"
-  fi
-  [ -f "dist/$arch/UlvoranLedJNI.dll" ] && args+=(--ulvoran "$repo/dist/$arch/UlvoranLedJNI.dll")
-  [ -n "$ulvo_engine_complete" ] && cp "$ulvo_engine_complete" "$dir/" &&
-    args+=(--engine "$dir/$(basename "$ulvo_engine_complete")")
+  args=(--session "$session" --tail 700
+    --tovrik "$repo/dist/$arch/Tovrik.dll" --duvek "$repo/dist/$arch/Duvek.dll"
+    --ulvoran "$repo/dist/$arch/UlvoranLedJNI.dll")
+  # The effect library keeps its file name: the player's folder is on the
+  # search path of the bare-name load.
+  cp "$tovrik_service" "$dvglow_complete" "$ulvo_engine_complete" "$dir/"
+  args+=(--service "$dir/$(basename "$tovrik_service")"
+    --engine "$dir/$(basename "$ulvo_engine_complete")")
   [ "$bench" -gt 0 ] && args=(--bench "$bench" "${args[@]:2}")
   return 0
 }

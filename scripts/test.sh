@@ -10,7 +10,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 source tests/common/wine32.sh
-trap wine32_end EXIT
+# Nothing the run started outlives it: no Wine process, no registration.
+trap 'WINEPREFIX=$PWD/build/wine-prefix wineserver -k 2>/dev/null || true; wine32_end' EXIT
 trap 'exit 130' INT TERM
 
 summary=()

@@ -25,13 +25,20 @@ wine_exe() {
   if [ "$(pe_bits "$1")" = 64 ]; then "$wine64" "$@"; else "$wine32" "$@"; fi
 }
 
-if [ ! -f "$WINEPREFIX/.velquor-ready" ]; then
+# The prefix is made once.  Where 32-bit programs cannot run, the 32-bit
+# half of the set-up fails and 64-bit programs still work; it is done again
+# once they can (natively, or under qemu-i386 registered by wine32_begin).
+[ -n "${VELQUOR_WINE32:-}" ] || wine32_mode
+ready=$WINEPREFIX/.velquor-ready
+if [ ! -f "$ready" ]; then
   mkdir -p "$WINEPREFIX"
-  # Where 32-bit programs cannot run, the 32-bit half of the set-up fails
-  # and 64-bit programs still work.
   "$wine64" wineboot -i >/dev/null 2>&1 || true
   "$wine64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
   "$wine64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   wineserver -w
-  touch "$WINEPREFIX/.velquor-ready"
+  echo "$VELQUOR_WINE32" >"$ready"
+elif [ "$(cat "$ready")" = none ] && [ "$VELQUOR_WINE32" != none ]; then
+  "$wine64" wineboot -u >/dev/null 2>&1 || true
+  wineserver -w
+  echo "$VELQUOR_WINE32" >"$ready"
 fi

@@ -24,6 +24,14 @@ foreach(piece dvglow_complete ulvo_engine_complete)
   endif()
 endforeach()
 file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/preview-paths.sh CONTENT "${_paths}")
+# Everything the preview command stages for a run of this build.
+add_custom_target(preview_pieces)
+foreach(piece preview_player tovrik_service tovrik_service_peer
+    dvglow_complete dvglow_other_name ulvo_engine_complete)
+  if(TARGET ${piece})
+    add_dependencies(preview_pieces ${piece})
+  endif()
+endforeach()
 
 # The Wine end-to-end tests: the default session and the bar-edge session
 # played through the real DLLs and checked from the stand-ins' logs.  They
