@@ -100,13 +100,13 @@ stage() {
   cp "$player" "$dir/"
   exe=$dir/$(basename "$player")
   args=(--session "$session" --tail 700)
-  if [ "$arch" = x86 ]; then
-    [ -f dist/x86/Tovrik.dll ] && args+=(--tovrik "$repo/dist/x86/Tovrik.dll")
-    [ -n "$tovrik_service" ] && cp "$tovrik_service" "$dir/" &&
-      args+=(--service "$dir/$(basename "$tovrik_service")")
-    [ -f dist/x86/Duvek.dll ] && args+=(--duvek "$repo/dist/x86/Duvek.dll")
-    [ -n "$dvglow_complete" ] && cp "$dvglow_complete" "$dir/DvGlowSDK.dll"
-  fi
+  [ -f "dist/$arch/Tovrik.dll" ] && args+=(--tovrik "$repo/dist/$arch/Tovrik.dll")
+  [ -n "$tovrik_service" ] && cp "$tovrik_service" "$dir/" &&
+    args+=(--service "$dir/$(basename "$tovrik_service")")
+  [ -f "dist/$arch/Duvek.dll" ] && args+=(--duvek "$repo/dist/$arch/Duvek.dll")
+  # Under the name the build gave it (DvGlowSDK64.dll for x64), beside the
+  # player, where Duvek's bare-name load looks first.
+  [ -n "$dvglow_complete" ] && cp "$dvglow_complete" "$dir/"
   [ -f "dist/$arch/UlvoranLedJNI.dll" ] && args+=(--ulvoran "$repo/dist/$arch/UlvoranLedJNI.dll")
   [ -n "$ulvo_engine_complete" ] && cp "$ulvo_engine_complete" "$dir/" &&
     args+=(--engine "$dir/$(basename "$ulvo_engine_complete")")
