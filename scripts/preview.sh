@@ -35,7 +35,8 @@ scripts/deps.sh >&2
 step() { echo "== $*" >&2; }
 
 # build DIR PRESET [TARGETS...]: configures, then builds the targets, or
-# for a MinGW folder the player and whichever stand-ins exist in the tree.
+# for a MinGW folder the player and whichever stand-ins exist in the tree
+# (its preview_pieces target).
 build() {
   local dir=$1 preset=$2 log=build/$(basename "$1").log
   shift 2
@@ -48,12 +49,7 @@ build() {
     exit 1
   }
   local targets=("$@")
-  if [ -f "$dir/preview-paths.sh" ]; then
-    targets=(preview_player)
-    while IFS== read -r name path; do
-      [ -n "$path" ] && [ "$name" != player ] && targets+=("$name")
-    done <"$dir/preview-paths.sh"
-  fi
+  [ -f "$dir/preview-paths.sh" ] && targets=(preview_pieces)
   cmake --build "$dir" -j2 --target "${targets[@]}" >>"$log" 2>&1 || {
     grep -E 'error|Error' "$log" | head -n 20 >&2
     echo "build failed, see $log" >&2
@@ -101,15 +97,21 @@ stage() {
   exe=$dir/$(basename "$player")
   args=(--session "$session" --tail 700)
   [ -f "dist/$arch/Tovrik.dll" ] && args+=(--tovrik "$repo/dist/$arch/Tovrik.dll")
-  [ -n "$tovrik_service" ] && cp "$tovrik_service" "$dir/" &&
-    args+=(--service "$dir/$(basename "$tovrik_service")")
   [ -f "dist/$arch/Duvek.dll" ] && args+=(--duvek "$repo/dist/$arch/Duvek.dll")
+  [ -f "dist/$arch/UlvoranLedJNI.dll" ] && args+=(--ulvoran "$repo/dist/$arch/UlvoranLedJNI.dll")
+  # A stand-in the tree names but that is missing stops the preview here,
+  # rather than playing on as if no service or engine were installed.
+  if [ -n "$tovrik_service" ]; then
+    cp "$tovrik_service" "$dir/"
+    args+=(--service "$dir/$(basename "$tovrik_service")")
+  fi
   # Under the name the build gave it (DvGlowSDK64.dll for x64), beside the
   # player, where Duvek's bare-name load looks first.
-  [ -n "$dvglow_complete" ] && cp "$dvglow_complete" "$dir/"
-  [ -f "dist/$arch/UlvoranLedJNI.dll" ] && args+=(--ulvoran "$repo/dist/$arch/UlvoranLedJNI.dll")
-  [ -n "$ulvo_engine_complete" ] && cp "$ulvo_engine_complete" "$dir/" &&
+  if [ -n "$dvglow_complete" ]; then cp "$dvglow_complete" "$dir/"; fi
+  if [ -n "$ulvo_engine_complete" ]; then
+    cp "$ulvo_engine_complete" "$dir/"
     args+=(--engine "$dir/$(basename "$ulvo_engine_complete")")
+  fi
   [ "$bench" -gt 0 ] && args=(--bench "$bench" "${args[@]:2}")
   return 0
 }
@@ -166,5 +168,14 @@ done
 runs=()
 [ -d "$out/.run/x86" ] && [[ " ${archs[*]} " == *" x86 "* ]] && runs+=(--run32 "$out/.run/x86")
 runs+=(--run64 "$out/.run/x64")
-"$render" --session "$session" "${runs[@]}" --out "$out"
+summary=$("$render" --session "$session" "${runs[@]}" --out "$out")
+echo "$summary"
 echo "preview written to $out/index.html"
+# Against the complete stand-ins every library starts: one that did not
+# points at a broken build or staging, not at a preview to trust.
+failed=$(grep -E '(init|UlvoLedInit) -> false$|init0 -> [^0]' <<<"$summary" || true)
+if [ -n "$failed" ]; then
+  echo "a library did not start against the stand-ins:" >&2
+  echo "$failed" >&2
+  exit 1
+fi

@@ -6,24 +6,31 @@ target_include_directories(preview_player PRIVATE player ${VELQUOR_JNI_INCLUDES}
 target_link_libraries(preview_player PRIVATE preview_core user32 advapi32)
 
 # Where the preview command finds the player and the stand-ins of this
-# build: a shell fragment with one variable per piece (empty when absent).
-# The Tovrik service is the 64-bit one in both builds.
+# build: a shell fragment with one variable per piece (empty when absent),
+# and one target, preview_pieces, that builds them all.  The Tovrik service
+# is the 64-bit one in both builds.
 set(_paths "player=$<TARGET_FILE:preview_player>\n")
+set(_pieces preview_player)
 set(_service "")
 if(TARGET tovrik_service AND VELQUOR_ARCH STREQUAL x86)
   get_target_property(_service tovrik_service_peer OUTPUT)
+  list(APPEND _pieces tovrik_service_peer)
 elseif(TARGET tovrik_service)
   set(_service $<TARGET_FILE:tovrik_service>)
+  list(APPEND _pieces tovrik_service)
 endif()
 string(APPEND _paths "tovrik_service=${_service}\n")
 foreach(piece dvglow_complete ulvo_engine_complete)
   if(TARGET ${piece})
     string(APPEND _paths "${piece}=$<TARGET_FILE:${piece}>\n")
+    list(APPEND _pieces ${piece})
   else()
     string(APPEND _paths "${piece}=\n")
   endif()
 endforeach()
 file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/preview-paths.sh CONTENT "${_paths}")
+add_custom_target(preview_pieces)
+add_dependencies(preview_pieces ${_pieces})
 
 # The Wine end-to-end tests: the default session and the bar-edge session
 # played through the real DLLs and checked from the stand-ins' logs.  They

@@ -9,7 +9,10 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../../tests/common/wine-env.sh"
-[ $# -ge 5 ] && [ "$4" = -- ] || { sed -n '2,8p' "$0" >&2; exit 2; }
+if [ $# -lt 5 ] || [ "$4" != -- ]; then
+  sed -n '2,8p' "$0" >&2
+  exit 2
+fi
 run=$1 check=$2 session=$3
 shift 4
 player=$1
