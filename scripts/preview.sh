@@ -161,5 +161,14 @@ done
 runs=()
 [ -d "$out/.run/x86" ] && [[ " ${archs[*]} " == *" x86 "* ]] && runs+=(--run32 "$out/.run/x86")
 runs+=(--run64 "$out/.run/x64")
-"$render" --session "$session" "${runs[@]}" --out "$out"
+summary=$("$render" --session "$session" "${runs[@]}" --out "$out")
+echo "$summary"
 echo "preview written to $out/index.html"
+# Against the complete stand-ins every library starts: one that did not
+# points at a broken build or staging, not at a preview to trust.
+failed=$(grep -E '(init|UlvoLedInit) -> false$|init0 -> [^0]' <<<"$summary" || true)
+if [ -n "$failed" ]; then
+  echo "a library did not start against the stand-ins:" >&2
+  echo "$failed" >&2
+  exit 1
+fi

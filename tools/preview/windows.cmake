@@ -6,32 +6,31 @@ target_include_directories(preview_player PRIVATE player ${VELQUOR_JNI_INCLUDES}
 target_link_libraries(preview_player PRIVATE preview_core user32 advapi32)
 
 # Where the preview command finds the player and the stand-ins of this
-# build: a shell fragment with one variable per piece (empty when absent).
-# The Tovrik service is the 64-bit one in both builds.
+# build: a shell fragment with one variable per piece (empty when absent),
+# and one target, preview_pieces, that builds them all.  The Tovrik service
+# is the 64-bit one in both builds.
 set(_paths "player=$<TARGET_FILE:preview_player>\n")
+set(_pieces preview_player)
 set(_service "")
 if(TARGET tovrik_service AND VELQUOR_ARCH STREQUAL x86)
   get_target_property(_service tovrik_service_peer OUTPUT)
+  list(APPEND _pieces tovrik_service_peer)
 elseif(TARGET tovrik_service)
   set(_service $<TARGET_FILE:tovrik_service>)
+  list(APPEND _pieces tovrik_service)
 endif()
 string(APPEND _paths "tovrik_service=${_service}\n")
 foreach(piece dvglow_complete ulvo_engine_complete)
   if(TARGET ${piece})
     string(APPEND _paths "${piece}=$<TARGET_FILE:${piece}>\n")
+    list(APPEND _pieces ${piece})
   else()
     string(APPEND _paths "${piece}=\n")
   endif()
 endforeach()
 file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/preview-paths.sh CONTENT "${_paths}")
-# Everything the preview command stages for a run of this build.
 add_custom_target(preview_pieces)
-foreach(piece preview_player tovrik_service tovrik_service_peer
-    dvglow_complete dvglow_other_name ulvo_engine_complete)
-  if(TARGET ${piece})
-    add_dependencies(preview_pieces ${piece})
-  endif()
-endforeach()
+add_dependencies(preview_pieces ${_pieces})
 
 # The Wine end-to-end tests: the default session and the bar-edge session
 # played through the real DLLs and checked from the stand-ins' logs.  They
@@ -42,37 +41,33 @@ if(BUILD_TESTING)
   target_link_libraries(preview_wine_check PRIVATE preview_core)
   set(_e2e ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine-e2e.sh)
   set(_runs ${CMAKE_CURRENT_BINARY_DIR}/wine-runs)
-  if(VELQUOR_ARCH STREQUAL x86 AND TARGET Tovrik AND TARGET Duvek
-     AND TARGET UlvoranLedJNI AND TARGET tovrik_service
-     AND TARGET dvglow_complete AND TARGET ulvo_engine_complete)
+  if(TARGET Tovrik AND TARGET Duvek AND TARGET UlvoranLedJNI
+     AND TARGET tovrik_service AND TARGET dvglow_complete
+     AND TARGET ulvo_engine_complete)
     set(_play $<TARGET_FILE:preview_player>
       --tovrik $<TARGET_FILE:Tovrik> --duvek $<TARGET_FILE:Duvek>
       --ulvoran $<TARGET_FILE:UlvoranLedJNI>
       --service ${_service}
       --engine $<TARGET_FILE:ulvo_engine_complete>
       --dvglow $<TARGET_FILE:dvglow_complete>)
+    # The 32-bit player runs as this machine can run 32-bit programs (or is
+    # skipped); the 64-bit one goes straight to Wine's 64-bit loader.
+    set(_runner "")
+    if(VELQUOR_ARCH STREQUAL x86)
+      set(_runner ${CMAKE_SOURCE_DIR}/tests/common/wine-run.sh --32)
+    endif()
     foreach(session default bars)
       if(session STREQUAL default)
         set(_file ${CMAKE_CURRENT_SOURCE_DIR}/sessions/default.session)
       else()
         set(_file ${CMAKE_CURRENT_SOURCE_DIR}/tests/bars.session)
       endif()
-      add_test(NAME preview_e2e_${session}_x86
-        COMMAND ${CMAKE_SOURCE_DIR}/tests/common/wine-run.sh --32
-          ${_e2e} ${_runs}/${session} $<TARGET_FILE:preview_wine_check>
-          ${_file} -- ${_play})
-      set_tests_properties(preview_e2e_${session}_x86 PROPERTIES
+      set(_name preview_e2e_${session}_${VELQUOR_ARCH})
+      add_test(NAME ${_name}
+        COMMAND ${_runner} ${_e2e} ${_runs}/${session}
+          $<TARGET_FILE:preview_wine_check> ${_file} -- ${_play})
+      set_tests_properties(${_name} PROPERTIES
         LABELS wine RUN_SERIAL TRUE TIMEOUT 900 SKIP_RETURN_CODE 77)
     endforeach()
-  elseif(VELQUOR_ARCH STREQUAL x64 AND TARGET UlvoranLedJNI
-         AND TARGET ulvo_engine_complete)
-    add_test(NAME preview_e2e_default_x64
-      COMMAND ${_e2e} ${_runs}/default $<TARGET_FILE:preview_wine_check>
-        ${CMAKE_CURRENT_SOURCE_DIR}/sessions/default.session
-        - -- $<TARGET_FILE:preview_player>
-        --ulvoran $<TARGET_FILE:UlvoranLedJNI>
-        --engine $<TARGET_FILE:ulvo_engine_complete>)
-    set_tests_properties(preview_e2e_default_x64 PROPERTIES
-      LABELS wine RUN_SERIAL TRUE TIMEOUT 900 SKIP_RETURN_CODE 77)
   endif()
 endif()

@@ -106,7 +106,8 @@ template <typename R> R dispatch(FARPROC fn, const Call &c, jbyteArray array) {
   return R();
 }
 
-int argumentBytes(const Method &m) {
+// Only 32-bit export names carry the argument size.
+[[maybe_unused]] int argumentBytes(const Method &m) {
   return 8 + 4 * m.argCount; // every Java argument here takes 4 bytes
 }
 

@@ -136,10 +136,10 @@ uint32_t tovrikKeyColour(const TovrikState &s, int key) {
 }
 
 Image drawPicture(const Picture &p, const std::string &caption) {
-  switch (p.board) {
-  case Board::Tovrik:
+  switch (p.board.library) {
+  case Library::Tovrik:
     return drawTovrik(p, caption);
-  case Board::Duvek:
+  case Library::Duvek:
     return drawDuvek(p, caption);
   default:
     return drawUlvoran(p, caption);

@@ -53,18 +53,23 @@ std::string abbreviateHex(const std::string &text) {
   return out;
 }
 
-const char *boardName(Board b) {
-  switch (b) {
-  case Board::Tovrik:
-    return "tovrik";
-  case Board::Duvek:
-    return "duvek";
-  case Board::UlvoranX86:
-    return "ulvoran-x86";
-  case Board::UlvoranX64:
-    return "ulvoran-x64";
-  }
-  return "?";
+const char *buildName(Build b) { return b == Build::X64 ? "x64" : "x86"; }
+
+int boardIndex(Board b) {
+  return static_cast<int>(b.build) * kLibraries + static_cast<int>(b.library);
+}
+
+Board boardAt(int index) {
+  return {static_cast<Library>(index % kLibraries),
+          static_cast<Build>(index / kLibraries)};
+}
+
+std::string boardName(Board b) {
+  return std::string(libraryName(b.library)) + " " + buildName(b.build);
+}
+
+std::string boardSlug(Board b) {
+  return std::string(libraryName(b.library)) + "-" + buildName(b.build);
 }
 
 bool applyTovrikLine(const LogLine &l, TovrikState *s, std::string *note) {
@@ -226,7 +231,7 @@ bool FlashTiming::complete() const {
 double FlashTiming::stepMs(int i) const {
   if (stepUs[i] < 0 || stepUs[i + 1] < 0)
     return -1.0;
-  return (stepUs[i + 1] - stepUs[i]) / 1000.0;
+  return static_cast<double>(stepUs[i + 1] - stepUs[i]) / 1000.0;
 }
 
 namespace {
@@ -352,32 +357,42 @@ int causeOf(const std::vector<PlayerCall> &calls, int64_t us) {
 
 } // namespace
 
+namespace {
+
+Step stepOf(Library lib, const LogLine &l) {
+  switch (lib) {
+  case Library::Tovrik:
+    return tovrikStep(l);
+  case Library::Duvek:
+    return duvekStep(l);
+  default:
+    return Step::None;
+  }
+}
+
+} // namespace
+
 void addBoard(Timeline *t, Board board, const Session &session,
               const RunLogs &logs) {
-  t->startUs[static_cast<int>(board)] = logs.player.startUs;
+  const int index = boardIndex(board);
+  t->startUs[index] = logs.player.startUs;
   std::vector<PlayerCall> calls;
-  Library lib = board == Board::Tovrik  ? Library::Tovrik
-                : board == Board::Duvek ? Library::Duvek
-                                        : Library::Ulvoran;
   for (const PlayerCall &c : logs.player.calls) {
     for (const Call &sc : session.calls) {
-      if (sc.line == c.line && sc.method->library == lib)
+      if (sc.line == c.line && sc.method->library == board.library)
         calls.push_back(c);
     }
   }
-  t->boardCalls[static_cast<int>(board)] = calls;
+  t->boardCalls[index] = calls;
 
   std::vector<Event> events;
   for (const LogLine &l : logs.lines) {
     if (l.us < 0)
       continue;
-    Step step = board == Board::Tovrik  ? tovrikStep(l)
-                : board == Board::Duvek ? duvekStep(l)
-                                        : Step::None;
-    Event e{l.us, step, causeOf(calls, l.us), false, l};
+    Event e{l.us, stepOf(board.library, l), causeOf(calls, l.us), false, l};
     events.push_back(e);
   }
-  if (board == Board::Tovrik || board == Board::Duvek)
+  if (board.library != Library::Ulvoran)
     matchFlashes(t, board, session, calls, events);
 
   TovrikState tv;
@@ -386,9 +401,9 @@ void addBoard(Timeline *t, Board board, const Session &session,
   for (const Event &e : events) {
     std::string note;
     bool changed = false;
-    if (board == Board::Tovrik)
+    if (board.library == Library::Tovrik)
       changed = applyTovrikLine(e.log, &tv, &note);
-    else if (board == Board::Duvek)
+    else if (board.library == Library::Duvek)
       changed = applyDuvekLine(e.log, &dv, &note);
     else {
       changed = applyUlvoranLine(e.log, &uv, &note);
@@ -421,7 +436,7 @@ void addBoard(Timeline *t, Board board, const Session &session,
 
 const Picture *pictureAfterLine(const Timeline &t, Board board, int line) {
   int64_t until = INT64_MAX;
-  for (const PlayerCall &c : t.boardCalls[static_cast<int>(board)]) {
+  for (const PlayerCall &c : t.boardCalls[boardIndex(board)]) {
     if (c.line > line) {
       until = c.us;
       break;

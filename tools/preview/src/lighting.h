@@ -14,9 +14,26 @@
 
 namespace preview {
 
-enum class Board { Tovrik, Duvek, UlvoranX86, UlvoranX64 };
-constexpr int kBoards = 4;
-const char *boardName(Board b); // "tovrik", "duvek", "ulvoran-x86", ...
+// The processor build a run played: its player and DLLs.
+enum class Build { X86, X64 };
+const char *buildName(Build b); // "x86", "x64"
+
+// One keyboard as one build of its library drives it.
+struct Board {
+  Library library = Library::Tovrik;
+  Build build = Build::X86;
+};
+inline bool operator==(Board a, Board b) {
+  return a.library == b.library && a.build == b.build;
+}
+inline bool operator!=(Board a, Board b) { return !(a == b); }
+
+constexpr int kLibraries = 3;
+constexpr int kBoards = 2 * kLibraries;
+int boardIndex(Board b); // 0 .. kBoards-1, the x86 boards first
+Board boardAt(int index);
+std::string boardName(Board b); // "tovrik x64", as the page shows it
+std::string boardSlug(Board b); // "tovrik-x64", for file names
 
 // The lighting service's view of the Tovrik board.
 struct TovrikState {
@@ -69,7 +86,7 @@ std::string abbreviateHex(const std::string &text);
 uint8_t percentToByte(int32_t percent);
 
 struct Picture {
-  Board board = Board::Tovrik;
+  Board board;
   int64_t us = 0;
   int line = 0; // session line that caused it, 0 when none
   std::string note;
@@ -81,7 +98,7 @@ struct Picture {
 // One damage flash as measured: the times of the first red, the dark, the
 // second red and the redraw (-1 when not seen).
 struct FlashTiming {
-  Board board = Board::Tovrik;
+  Board board;
   int line = 0;
   int64_t callUs = 0;
   int64_t stepUs[4] = {-1, -1, -1, -1};

@@ -77,10 +77,10 @@ std::string ulvoranText(const UlvoranState &s) {
 } // namespace
 
 std::string terminalBoard(const Picture &p) {
-  switch (p.board) {
-  case Board::Tovrik:
+  switch (p.board.library) {
+  case Library::Tovrik:
     return tovrikText(p.tovrik);
-  case Board::Duvek:
+  case Library::Duvek:
     return duvekText(p.duvek);
   default:
     return ulvoranText(p.ulvoran);

@@ -2,7 +2,7 @@
 // folder, or with --live follows a run as it plays and redraws the
 // keyboards in the terminal.
 //
-//   preview_render --session FILE --run32 DIR [--run64 DIR] --out DIR
+//   preview_render --session FILE [--run32 DIR] [--run64 DIR] --out DIR
 //   preview_render --session FILE --live DIR | --live64 DIR
 //   preview_render --session FILE --check
 //   preview_render --pixels PNG RRGGBB...
@@ -11,10 +11,12 @@
 // picture, such as a browser's screenshot of index.html, one count a line.
 //
 // A run folder holds player.log and the stand-ins' logs tovrik.log,
-// dvglow.log and ulvo.log.
+// dvglow.log and ulvo.log.  Each run given draws the boards of all three
+// libraries in its build.
 #include "lighting.h"
 #include "live.h"
 #include "report.h"
+#include "runs.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
@@ -78,23 +80,13 @@ bool parseOptions(int argc, char **argv, Options *o) {
           ((!o->run32.empty() || !o->run64.empty()) && !o->out.empty()));
 }
 
-RunLogs runLogs(const std::string &dir, const char *log) {
-  RunLogs r;
-  r.player = readPlayerLog(readLog(dir + "/player.log"));
-  r.lines = readLog(dir + "/" + log);
-  return r;
-}
-
 Timeline buildTimeline(const Session &s, const std::string &run32,
                        const std::string &run64) {
   Timeline t;
-  if (!run32.empty()) {
-    addBoard(&t, Board::Tovrik, s, runLogs(run32, "tovrik.log"));
-    addBoard(&t, Board::Duvek, s, runLogs(run32, "dvglow.log"));
-    addBoard(&t, Board::UlvoranX86, s, runLogs(run32, "ulvo.log"));
-  }
+  if (!run32.empty())
+    addRun(&t, Build::X86, s, run32);
   if (!run64.empty())
-    addBoard(&t, Board::UlvoranX64, s, runLogs(run64, "ulvo.log"));
+    addRun(&t, Build::X64, s, run64);
   return t;
 }
 
@@ -109,8 +101,8 @@ int followLive(const Session &s, const std::string &dir, bool is64) {
     if (t.pictures.size() != shown) {
       shown = t.pictures.size();
       std::string screen = "\x1b[H\x1b[2J";
-      for (Board b : {Board::Tovrik, Board::Duvek, Board::UlvoranX86,
-                      Board::UlvoranX64}) {
+      for (int i = 0; i < kBoards; i++) {
+        Board b = boardAt(i);
         const Picture *last = nullptr;
         for (const Picture &p : t.pictures)
           last = p.board == b ? &p : last;
@@ -173,8 +165,8 @@ int main(int argc, char **argv) {
   Options o;
   if (!parseOptions(argc, argv, &o)) {
     std::fprintf(stderr,
-                 "usage: %s --session FILE (--run32 DIR [--run64 DIR] --out "
-                 "DIR | --live[64] DIR | --check)\n",
+                 "usage: %s --session FILE ([--run32 DIR] [--run64 DIR] "
+                 "--out DIR | --live[64] DIR | --check)\n",
                  argv[0]);
     return 2;
   }

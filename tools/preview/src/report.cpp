@@ -19,6 +19,8 @@ const Call *callAt(const Session &s, int line) {
   return nullptr;
 }
 
+double usToMs(int64_t us) { return static_cast<double>(us) / 1000.0; }
+
 std::string fmtMs(double ms) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%.1f", ms);
@@ -46,13 +48,12 @@ std::string htmlEscape(const std::string &s) {
   return out;
 }
 
-int64_t startOf(const Timeline &t, Board b) {
-  return t.startUs[static_cast<int>(b)];
-}
+int64_t startOf(const Timeline &t, Board b) { return t.startUs[boardIndex(b)]; }
 
 std::string fileName(int seq, const Picture &p) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%03d-%s.png", seq, boardName(p.board));
+  std::snprintf(buf, sizeof buf, "%03d-%s.png", seq,
+                boardSlug(p.board).c_str());
   return buf;
 }
 
@@ -71,19 +72,16 @@ std::vector<const Picture *> orderedPictures(const Timeline &t) {
   for (const Picture &p : t.pictures)
     v.push_back(&p);
   std::stable_sort(v.begin(), v.end(), [](const Picture *a, const Picture *b) {
-    bool a64 = a->board == Board::UlvoranX64,
-         b64 = b->board == Board::UlvoranX64;
-    if (a64 != b64)
-      return b64;
+    if (a->board.build != b->board.build)
+      return a->board.build < b->board.build;
     return a->us < b->us;
   });
   return v;
 }
 
 std::string captionOf(const Timeline &t, const Session &s, const Picture &p) {
-  double ms = (p.us - startOf(t, p.board)) / 1000.0;
-  std::string text =
-      std::string(boardName(p.board)) + "  +" + fmtMs(ms) + " ms";
+  double ms = usToMs(p.us - startOf(t, p.board));
+  std::string text = boardName(p.board) + "  +" + fmtMs(ms) + " ms";
   const Call *c = callAt(s, p.line);
   if (c)
     text += "  line " + std::to_string(c->line) + ": " + c->text;
@@ -92,7 +90,7 @@ std::string captionOf(const Timeline &t, const Session &s, const Picture &p) {
 
 std::string stateText(const Picture &p) {
   std::ostringstream o;
-  if (p.board == Board::Tovrik) {
+  if (p.board.library == Library::Tovrik) {
     o << "colour " << hex6(p.tovrik.colour) << " control "
       << (p.tovrik.sdkMode ? "on" : "off") << " lit";
     const TovrikKey *keys = tovrikKeys();
@@ -100,7 +98,7 @@ std::string stateText(const Picture &p) {
       if (tovrikKeyLit(p.tovrik.bitmap, i))
         o << ' ' << i << ':' << keys[i].label;
     }
-  } else if (p.board == Board::Duvek) {
+  } else if (p.board.library == Library::Duvek) {
     o << "effect " << p.duvek.effect << " cells";
     for (int i = 0; i < kDuvekCells; i++) {
       if (p.duvek.cells[i]) {
@@ -121,20 +119,19 @@ std::string stateText(const Picture &p) {
 std::vector<std::string> summaries(const Timeline &t, const Session &s) {
   std::vector<std::string> out;
   for (int b = 0; b < kBoards; b++) {
-    Board board = static_cast<Board>(b);
+    Board board = boardAt(b);
     const std::vector<PlayerCall> &calls = t.boardCalls[b];
     if (calls.empty())
       continue;
     int pictures = 0;
     for (const Picture &p : t.pictures)
       pictures += p.board == board;
-    std::string line = std::string(boardName(board)) + ": " +
-                       std::to_string(calls.size()) + " calls, " +
-                       std::to_string(pictures) + " pictures";
+    std::string line = boardName(board) + ": " + std::to_string(calls.size()) +
+                       " calls, " + std::to_string(pictures) + " pictures";
     int engine = 0;
     for (const UlvoranCall &u : t.ulvoranCalls)
       engine += u.board == board;
-    if (board == Board::UlvoranX86 || board == Board::UlvoranX64)
+    if (board.library == Library::Ulvoran)
       line += ", " + std::to_string(engine) + " engine calls logged";
     for (const FlashTiming &f : t.flashes) {
       if (f.board == board)
@@ -155,6 +152,62 @@ std::vector<std::string> summaries(const Timeline &t, const Session &s) {
   return out;
 }
 
+namespace {
+
+const Build kBuilds[] = {Build::X86, Build::X64};
+
+// The damage flashes of one build's boards as a table; nothing when that
+// build flashed nothing.
+void writeFlashTable(std::ostream &html, const Timeline &t, Build build) {
+  std::ostringstream rows;
+  for (const FlashTiming &f : t.flashes) {
+    if (f.board.build != build)
+      continue;
+    rows << "<tr><td>" << boardName(f.board) << "</td><td>" << f.line
+         << "</td><td>"
+         << (f.stepUs[0] >= 0 ? fmtMs(usToMs(f.stepUs[0] - f.callUs)) + " ms"
+                              : "?")
+         << "</td>";
+    static const char *const kWanted[] = {"100", "100", "80"};
+    for (int i = 0; i < 3; i++)
+      rows << "<td>"
+           << (f.stepMs(i) < 0 ? std::string("?") : fmtMs(f.stepMs(i)))
+           << " ms (of " << kWanted[i] << ")</td>";
+    rows << "<td>" << (f.overlapping ? "overlapping" : "")
+         << (f.complete() ? "" : " incomplete") << "</td></tr>\n";
+  }
+  if (rows.tellp() == 0)
+    return;
+  html << "<h2>Damage flashes, " << buildName(build)
+       << "</h2>\n<table><tr><th>keyboard</th><th>session line</th>"
+          "<th>start delay</th><th>red</th><th>dark</th><th>red</th>"
+          "<th>note</th></tr>\n"
+       << rows.str() << "</table>\n";
+}
+
+// The LED engine's calls in one build's run, readable; nothing when that
+// build made none.
+void writeEngineLog(std::ostream &html, const Timeline &t, const Session &s,
+                    Build build) {
+  Board b{Library::Ulvoran, build};
+  std::ostringstream pre;
+  for (const UlvoranCall &u : t.ulvoranCalls) {
+    if (u.board != b)
+      continue;
+    const Call *c = callAt(s, u.line);
+    pre << "+" << fmtMs(usToMs(u.us - startOf(t, b))) << " ms  "
+        << htmlEscape(abbreviateHex(u.text));
+    if (c)
+      pre << "    (line " << c->line << ": " << htmlEscape(c->text) << ")";
+    pre << '\n';
+  }
+  if (pre.tellp() > 0)
+    html << "<h2>LED engine log, " << boardName(b) << "</h2>\n<pre>"
+         << pre.str() << "</pre>\n";
+}
+
+} // namespace
+
 bool writeReport(const std::string &dir, const Timeline &t, const Session &s,
                  const std::string &sessionText, std::string *error) {
   std::vector<const Picture *> pics = orderedPictures(t);
@@ -170,58 +223,30 @@ bool writeReport(const std::string &dir, const Timeline &t, const Session &s,
           "</style></head><body>\n<h1>Lighting preview</h1>\n<ul>\n";
   for (const std::string &line : summaries(t, s))
     html << "<li>" << htmlEscape(line) << "</li>\n";
-  html << "</ul>\n<h2>Damage flashes</h2>\n<table><tr><th>keyboard</th>"
-          "<th>session line</th><th>start delay</th><th>red</th><th>dark</th>"
-          "<th>red</th><th>note</th></tr>\n";
-  for (const FlashTiming &f : t.flashes) {
-    html << "<tr><td>" << boardName(f.board) << "</td><td>" << f.line
-         << "</td><td>"
-         << (f.stepUs[0] >= 0 ? fmtMs((f.stepUs[0] - f.callUs) / 1000.0) + " ms"
-                              : "?")
-         << "</td>";
-    static const char *const kWanted[] = {"100", "100", "80"};
-    for (int i = 0; i < 3; i++)
-      html << "<td>"
-           << (f.stepMs(i) < 0 ? std::string("?") : fmtMs(f.stepMs(i)))
-           << " ms (of " << kWanted[i] << ")</td>";
-    html << "<td>" << (f.overlapping ? "overlapping" : "")
-         << (f.complete() ? "" : " incomplete") << "</td></tr>\n";
-  }
-  html << "</table>\n<h2>Pictures</h2>\n";
+  html << "</ul>\n";
+  for (Build build : kBuilds)
+    writeFlashTable(html, t, build);
+  html << "<h2>Pictures</h2>\n";
   int seq = 0;
   for (const Picture *p : pics) {
     seq++;
     std::string name = fileName(seq, *p);
     std::string caption = captionOf(t, s, *p);
-    if (!writePng(drawPicture(*p, caption), dir + "/" + name)) {
-      *error = "cannot write " + dir + "/" + name;
+    std::string path = dir + "/";
+    path += name;
+    if (!writePng(drawPicture(*p, caption), path)) {
+      *error = "cannot write " + path;
       return false;
     }
-    states << seq << ' ' << boardName(p->board) << " line " << p->line << ' '
+    states << seq << ' ' << boardSlug(p->board) << " line " << p->line << ' '
            << stateText(*p) << '\n';
     html << "<figure id=\"p" << seq << "\"><figcaption>" << seq << ". "
          << htmlEscape(caption) << " &mdash; " << htmlEscape(p->note)
          << "</figcaption><img src=\"" << name << "\" alt=\""
          << boardName(p->board) << "\"></figure>\n";
   }
-  for (Board b : {Board::UlvoranX86, Board::UlvoranX64}) {
-    bool any = false;
-    std::ostringstream pre;
-    for (const UlvoranCall &u : t.ulvoranCalls) {
-      if (u.board != b)
-        continue;
-      any = true;
-      const Call *c = callAt(s, u.line);
-      pre << "+" << fmtMs((u.us - startOf(t, b)) / 1000.0) << " ms  "
-          << htmlEscape(abbreviateHex(u.text));
-      if (c)
-        pre << "    (line " << c->line << ": " << htmlEscape(c->text) << ")";
-      pre << '\n';
-    }
-    if (any)
-      html << "<h2>LED engine log, " << boardName(b) << "</h2>\n<pre>"
-           << pre.str() << "</pre>\n";
-  }
+  for (Build build : kBuilds)
+    writeEngineLog(html, t, s, build);
   html << "<h2>Session</h2>\n<pre>" << htmlEscape(sessionText)
        << "</pre>\n</body></html>\n";
   std::ofstream out(dir + "/index.html");

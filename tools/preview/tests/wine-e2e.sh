@@ -1,25 +1,29 @@
 #!/usr/bin/env bash
 # One end-to-end preview run under Wine: stages the player and the stand-ins
 # in a fresh run folder, plays the session through the DLLs, then checks the
-# recorded lighting there.
-#   wine-e2e.sh RUNDIR CHECK-EXE SESSION [RUN32] -- PLAYER-EXE
-#               [player options, with --dvglow DLL to stage DvGlowSDK.dll]
-# With RUN32 given ("-" for none) the run is checked as a 64-bit one.
+# recorded lighting there as a run of the player's build.
+#   wine-e2e.sh RUNDIR CHECK-EXE SESSION -- PLAYER-EXE
+#               [player options, with --dvglow DLL to stage the effect library]
+# The effect library keeps its file name (DvGlowSDK.dll, or DvGlowSDK64.dll
+# in a 64-bit build), in the player's folder where Duvek looks first.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../../tests/common/wine-env.sh"
+if [ $# -lt 5 ] || [ "$4" != -- ]; then
+  sed -n '2,8p' "$0" >&2
+  exit 2
+fi
 run=$1 check=$2 session=$3
-shift 3
-run32=
-if [ "$1" != -- ]; then run32=$1; shift; fi
-shift
+shift 4
 player=$1
 shift
+build=x86
+[ "$(pe_bits "$player")" = 64 ] && build=x64
 rm -rf "$run" && mkdir -p "$run"
 cp "$player" "$run/"
 args=()
 while [ $# -gt 0 ]; do
-  if [ "$1" = --dvglow ]; then cp "$2" "$run/DvGlowSDK.dll"; shift 2; continue; fi
+  if [ "$1" = --dvglow ]; then cp "$2" "$run/"; shift 2; continue; fi
   args+=("$1")
   shift
 done
@@ -31,8 +35,4 @@ if ! tr -d '\r' <player.log 2>/dev/null | grep -q ' end$'; then
   echo "the player ended early, after $(awk '/ done /{n++} END{print n+0}' player.log 2>/dev/null) calls"
   exit 1
 fi
-if [ -n "$run32" ]; then
-  wine_exe "$check" "$session" "$run32" "$run"
-else
-  wine_exe "$check" "$session" "$run"
-fi
+wine_exe "$check" "$session" "$build" "$run"

@@ -1,13 +1,12 @@
 // Checks what a played session left in the stand-ins' logs: the key states
 // each keyboard shows after chosen session lines, the flash steps, and the
-// LED engine calls.  Run under Wine after the player, in its run folder:
-//   preview_wine_check SESSION RUN32 [RUN64]      (RUN32 "-": none)
+// LED engine calls.  Run under Wine after the player, on its run folder:
+//   preview_wine_check SESSION x86|x64 RUN
+// Both builds play all three libraries, so the same cases hold for either.
 #include "check.h"
 #include "lighting.h"
-#include "report.h"
+#include "runs.h"
 
-#include <cmath>
-#include <cstdlib>
 #include <set>
 #include <string>
 
@@ -26,15 +25,9 @@ namespace {
 
 Session gSession;
 Timeline gTimeline;
-std::string gRun32, gRun64;
-std::vector<LogLine> gEngine32, gEngine64;
-
-RunLogs runLogs(const std::string &dir, const char *log) {
-  RunLogs r;
-  r.player = readPlayerLog(readLog(dir + "/player.log"));
-  r.lines = readLog(dir + "/" + log);
-  return r;
-}
+Build gBuild = Build::X86;
+std::string gRun;
+std::vector<LogLine> gEngine;
 
 // The line of the nth call (from 0) of a method, optionally with a first
 // float or int argument; -1 when there is none.
@@ -67,17 +60,12 @@ int healthLine(Library lib, float health, float armor) {
   return -1;
 }
 
-// "-" stands for no 32-bit run: a 64-bit build checks its engine alone.
-bool have32() { return gRun32 != "-"; }
-
-std::string resultIn(const std::string &dir, int line) {
-  for (const PlayerCall &c : readPlayerLog(readLog(dir + "/player.log")).calls)
+std::string resultOf(int line) {
+  for (const PlayerCall &c : readPlayerLog(readLog(gRun + "/player.log")).calls)
     if (c.line == line)
       return c.result;
   return "(not called)";
 }
-
-std::string resultOf(int line) { return resultIn(gRun32, line); }
 
 std::set<int> tovrikLit(const Picture *p) {
   std::set<int> s;
@@ -132,8 +120,9 @@ std::set<std::pair<int, uint32_t>> movementSet(uint32_t rgb) {
   return s;
 }
 
-const Picture *after(Board b, int line) {
-  return pictureAfterLine(gTimeline, b, line);
+// The picture of the library's board in the run checked.
+const Picture *after(Library lib, int line) {
+  return pictureAfterLine(gTimeline, {lib, gBuild}, line);
 }
 
 bool engineCalled(const std::vector<LogLine> &log, const std::string &entry) {
@@ -146,27 +135,20 @@ bool engineCalled(const std::vector<LogLine> &log, const std::string &entry) {
 
 bool isDefault() { return lineOf(Library::Tovrik, "onDamage") > 0; }
 
-bool isDefault32() { return have32() && isDefault(); }
-
 } // namespace
 
 TEST_CASE(start_up_results) {
-  if (!gRun64.empty())
-    CHECK_STR(resultIn(gRun64, lineOf(Library::Ulvoran, "UlvoLedInit")),
-              "true");
-  if (!have32())
-    return;
   CHECK_STR(resultOf(lineOf(Library::Tovrik, "init")), "true");
   CHECK_STR(resultOf(lineOf(Library::Duvek, "init0")), "0");
   CHECK_STR(resultOf(lineOf(Library::Ulvoran, "UlvoLedInit")), "true");
 }
 
 TEST_CASE(tovrik_half_health_quarter_armour) {
-  if (!isDefault32())
+  if (!isDefault())
     return;
   int line = nextLine(Library::Tovrik, "update",
                       healthLine(Library::Tovrik, 0.5f, 0.25f));
-  const Picture *p = after(Board::Tovrik, line);
+  const Picture *p = after(Library::Tovrik, line);
   CHECK(p != nullptr);
   CHECK(tovrikLit(p) == plus(plus(range(1, 6), {18, 19}), kMove));
   CHECK_EQ(p ? p->tovrik.colour : 0, 0x00FF00u);
@@ -174,64 +156,64 @@ TEST_CASE(tovrik_half_health_quarter_armour) {
 }
 
 TEST_CASE(tovrik_bars_and_modes) {
-  if (!isDefault32())
+  if (!isDefault())
     return;
   int line = nextLine(Library::Tovrik, "update",
                       healthLine(Library::Tovrik, 0.75f, 0.7f));
-  CHECK(tovrikLit(after(Board::Tovrik, line)) ==
+  CHECK(tovrikLit(after(Library::Tovrik, line)) ==
         plus(plus(range(1, 9), range(18, 24)), kMove));
   // Every-key mode in orange with health 0.5 and armour 0.25.
   line = nextLine(Library::Tovrik, "update",
                   lineOf(Library::Tovrik, "setIlluminatedKeys", 1));
-  const Picture *p = after(Board::Tovrik, line);
+  const Picture *p = after(Library::Tovrik, line);
   CHECK(tovrikLit(p) ==
         minus(range(0, 109), plus(range(7, 12), range(20, 27))));
   CHECK_EQ(p ? p->tovrik.colour : 0, 0xFF8000u);
   // Both bars hidden: every key.
   line = nextLine(Library::Tovrik, "update",
                   lineOf(Library::Tovrik, "setShowArmor", 1));
-  CHECK(tovrikLit(after(Board::Tovrik, line)) == range(0, 109));
+  CHECK(tovrikLit(after(Library::Tovrik, line)) == range(0, 109));
   // Health empty, armour none: the bars are dark in the every-key mode.
   line = nextLine(Library::Tovrik, "update",
                   healthLine(Library::Tovrik, 0.0f, 0.0f));
-  CHECK(tovrikLit(after(Board::Tovrik, line)) ==
+  CHECK(tovrikLit(after(Library::Tovrik, line)) ==
         minus(range(0, 109), plus(range(1, 12), range(18, 27))));
 }
 
 TEST_CASE(tovrik_potion_and_hand_back) {
-  if (!isDefault32())
+  if (!isDefault())
     return;
   const Picture *p =
-      after(Board::Tovrik, lineOf(Library::Tovrik, "displayPotionColor"));
+      after(Library::Tovrik, lineOf(Library::Tovrik, "displayPotionColor"));
   CHECK(tovrikLit(p) == range(0, 109));
   CHECK_EQ(p ? p->tovrik.colour : 0, 0x8020FFu);
-  p = after(Board::Tovrik, lineOf(Library::Tovrik, "unInit"));
+  p = after(Library::Tovrik, lineOf(Library::Tovrik, "unInit"));
   CHECK(p && !p->tovrik.sdkMode && p->tovrik.restored);
 }
 
 TEST_CASE(duvek_half_health_quarter_armour) {
-  if (!isDefault32())
+  if (!isDefault())
     return;
   int line = nextLine(Library::Duvek, "update",
                       healthLine(Library::Duvek, 0.5f, 0.25f));
   std::set<std::pair<int, uint32_t>> want = movementSet(0x00FF00);
   addCodes(&want, 0x0003, 0x0008, 0x7F7F00);
   addCodes(&want, 0x0102, 0x0103, 0xFFFF00);
-  CHECK(duvekLit(after(Board::Duvek, line)) == want);
+  CHECK(duvekLit(after(Library::Duvek, line)) == want);
   CHECK_STR(resultOf(line), "0");
 }
 
 TEST_CASE(duvek_every_key_mode_and_potion) {
-  if (!isDefault32())
+  if (!isDefault())
     return;
   int line = nextLine(Library::Duvek, "update",
                       lineOf(Library::Duvek, "setIlluminatedKeys", 1));
-  const Picture *p = after(Board::Duvek, line);
+  const Picture *p = after(Library::Duvek, line);
   CHECK(p && p->duvek.effect == 8);
   CHECK_EQ(p ? p->duvek.cells[3] : 0, 0x7F7F00u); // health bar, 6 keys
   CHECK_EQ(p ? p->duvek.cells[9] : 0, 0xFF8000u); // beyond it: base colour
   CHECK_EQ(p ? p->duvek.cells[131] : 0, 0xFF8000u);
-  p = after(Board::Duvek, lineOf(Library::Duvek, "displayPotionColor"));
+  p = after(Library::Duvek, lineOf(Library::Duvek, "displayPotionColor"));
   CHECK(p && p->duvek.effect == 4);
   CHECK_EQ(p ? p->duvek.cells[0] : 0, 0x8020FFu);
   CHECK_STR(resultOf(lineOf(Library::Duvek, "unInit0")), "0");
@@ -240,11 +222,11 @@ TEST_CASE(duvek_every_key_mode_and_potion) {
 // Three flashes per board (one alone, two overlapping): red, dark, red and
 // a redraw, each step at least about as long as its pause.
 TEST_CASE(flashes_are_complete_and_ordered) {
-  if (!isDefault32())
+  if (!isDefault())
     return;
   int seen[2] = {};
   for (const FlashTiming &f : gTimeline.flashes) {
-    seen[f.board == Board::Duvek]++;
+    seen[f.board.library == Library::Duvek]++;
     CHECK(f.complete());
     static const double kPause[3] = {100, 100, 80};
     // Steps of overlapping flashes interleave, so only a lone flash's
@@ -269,43 +251,37 @@ TEST_CASE(flashes_are_complete_and_ordered) {
 TEST_CASE(led_engine_gets_every_entry) {
   int n = 0;
   const Method *m = methodsOf(Library::Ulvoran, &n);
-  bool all = isDefault();
-  for (const std::vector<LogLine> *log : {&gEngine32, &gEngine64}) {
-    if ((log == &gEngine64 && gRun64.empty()) ||
-        (log == &gEngine32 && !have32()))
-      continue;
-    for (int i = 0; all && i < n; i++) {
-      if (!engineCalled(*log, m[i].name))
-        std::printf("  not called: %s\n", m[i].name);
-      CHECK(engineCalled(*log, m[i].name));
-    }
-    for (const LogLine &l : *log) {
-      if (l.words.size() > 2 && l.words[0] == "UlvoLedSetLighting")
-        CHECK(l.words[1] == "0" || l.words[1] == "100" || l.words[1] == "50");
-      if (l.words.size() > 9 && l.words[0] == "UlvoLedPulseSingleKey")
-        CHECK(l.words[9] == (isDefault() ? "1" : "0"));
-      if (l.words.size() > 1 && l.words[0] == "UlvoLedSetLightingFromBitmap")
-        CHECK(l.words[1].rfind(isDefault() ? "000000" : "0102030405", 0) == 0);
-    }
+  for (int i = 0; isDefault() && i < n; i++) {
+    if (!engineCalled(gEngine, m[i].name))
+      std::printf("  not called: %s\n", m[i].name);
+    CHECK(engineCalled(gEngine, m[i].name));
+  }
+  for (const LogLine &l : gEngine) {
+    if (l.words.size() > 2 && l.words[0] == "UlvoLedSetLighting")
+      CHECK(l.words[1] == "0" || l.words[1] == "100" || l.words[1] == "50");
+    if (l.words.size() > 9 && l.words[0] == "UlvoLedPulseSingleKey")
+      CHECK(l.words[9] == (isDefault() ? "1" : "0"));
+    if (l.words.size() > 1 && l.words[0] == "UlvoLedSetLightingFromBitmap")
+      CHECK(l.words[1].rfind(isDefault() ? "000000" : "0102030405", 0) == 0);
   }
 }
 
 TEST_CASE(bars_session_edges) {
-  if (isDefault() || !have32())
+  if (isDefault())
     return;
   // Tovrik every-key mode, health 0.99: F1 to F11; armour 1.0: all ten.
   int line = lineOf(Library::Tovrik, "update", 0);
-  CHECK(tovrikLit(after(Board::Tovrik, line)) == minus(range(0, 109), {12}));
+  CHECK(tovrikLit(after(Library::Tovrik, line)) == minus(range(0, 109), {12}));
   // Mode 1, health bar hidden: F keys follow the mode (dark); armour 0.7
   // as a 32-bit float lights seven keys.
   line = lineOf(Library::Tovrik, "update", 1);
-  const Picture *p = after(Board::Tovrik, line);
+  const Picture *p = after(Library::Tovrik, line);
   CHECK(tovrikLit(p) == plus(range(18, 24), kMove));
   CHECK_EQ(p ? p->tovrik.colour : 0, 0xFF0000u);
   // Duvek: health 1.5 is still twelve keys in full green, armour 0.35 three
   // keys, over a blue base grid.
   line = lineOf(Library::Duvek, "update", 0);
-  p = after(Board::Duvek, line);
+  p = after(Library::Duvek, line);
   CHECK_EQ(p ? p->duvek.cells[3] : 0, 0x00FF00u);
   CHECK_EQ(p ? p->duvek.cells[14] : 0, 0x00FF00u);
   CHECK_EQ(p ? p->duvek.cells[15] : 0, 0x0000FFu);
@@ -313,17 +289,18 @@ TEST_CASE(bars_session_edges) {
   CHECK_EQ(p ? p->duvek.cells[22 + 5] : 0, 0x0000FFu);
   // Health 0.04 lights no key, armour hidden: only the red movement set.
   line = lineOf(Library::Duvek, "update", 1);
-  CHECK(duvekLit(after(Board::Duvek, line)) == movementSet(0xFF0000));
+  CHECK(duvekLit(after(Library::Duvek, line)) == movementSet(0xFF0000));
   // Nothing before init0, and update after unInit0 returns -1.
   for (const Picture &q : gTimeline.pictures)
-    CHECK(q.board != Board::Duvek ||
+    CHECK(q.board.library != Library::Duvek ||
           q.line != lineOf(Library::Duvek, "displayPotionColor"));
   CHECK_STR(resultOf(lineOf(Library::Duvek, "update", 2)), "-1");
 }
 
 int main(int argc, char **argv) {
-  if (argc < 3) {
-    std::printf("usage: preview_wine_check SESSION RUN32 [RUN64]\n");
+  std::string build = argc == 4 ? argv[2] : "";
+  if (build != "x86" && build != "x64") {
+    std::printf("usage: preview_wine_check SESSION x86|x64 RUN\n");
     return 2;
   }
   std::string text;
@@ -332,21 +309,14 @@ int main(int argc, char **argv) {
     std::printf("cannot read the session %s\n", argv[1]);
     return 2;
   }
-  gRun32 = argv[2];
-  gRun64 = argc > 3 ? argv[3] : "";
-  if (have32()) {
-    addBoard(&gTimeline, Board::Tovrik, gSession,
-             runLogs(gRun32, "tovrik.log"));
-    addBoard(&gTimeline, Board::Duvek, gSession, runLogs(gRun32, "dvglow.log"));
-    addBoard(&gTimeline, Board::UlvoranX86, gSession,
-             runLogs(gRun32, "ulvo.log"));
-    gEngine32 = readLog(gRun32 + "/ulvo.log");
-  }
-  if (!gRun64.empty())
-    gEngine64 = readLog(gRun64 + "/ulvo.log");
+  gBuild = build == "x64" ? Build::X64 : Build::X86;
+  gRun = argv[3];
+  addRun(&gTimeline, gBuild, gSession, gRun);
+  gEngine = readLog(gRun + "/" + standInLogOf(Library::Ulvoran));
   for (const FlashTiming &f : gTimeline.flashes)
-    std::printf("flash %s line %d: %.1f / %.1f / %.1f ms\n", boardName(f.board),
-                f.line, f.stepMs(0), f.stepMs(1), f.stepMs(2));
+    std::printf("flash %s line %d: %.1f / %.1f / %.1f ms\n",
+                boardName(f.board).c_str(), f.line, f.stepMs(0), f.stepMs(1),
+                f.stepMs(2));
   char *none[] = {argv[0]};
   return check::run(1, none);
 }
