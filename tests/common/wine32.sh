@@ -5,6 +5,8 @@
 #                     (VELQUOR_WINE32_WHY says why none), registering nothing
 #   wine32_begin      the same, registering qemu-i386 where that helps
 #   wine32_end        removes what wine32_begin registered
+# VELQUOR_EMULATE32=1 takes native 32-bit support for absent, so that a
+# machine that has it can rehearse one that does not.
 wine32=/usr/lib/wine/wine
 [ -x "$wine32" ] || wine32=$(command -v wine || echo wine)
 binfmt=/proc/sys/fs/binfmt_misc
@@ -15,6 +17,8 @@ wine32_mode() {
   export VELQUOR_WINE32=none VELQUOR_WINE32_WHY=
   if [ -e "$binfmt/qemu-i386" ] && wine32_starts; then
     VELQUOR_WINE32=emulated
+  elif [ "${VELQUOR_EMULATE32:-0}" = 1 ]; then
+    VELQUOR_WINE32_WHY="native 32-bit support is set aside (VELQUOR_EMULATE32=1)"
   elif wine32_starts; then
     VELQUOR_WINE32=native
   else
