@@ -13,7 +13,7 @@ if ! diff <(sort "$expected") <(printf '%s\n' "$actual"); then
   exit 1
 fi
 
-allowed='^(KERNEL32|USER32|ADVAPI32|msvcrt)\.dll$'
+allowed='^(KERNEL32|USER32|GDI32|ADVAPI32|msvcrt)\.dll$'
 bad=$(grep 'DLL Name:' <<<"$dump" | awk '{print $3}' | grep -viE "$allowed" || true)
 if [ -n "$bad" ]; then
   echo "$dll imports non-system DLLs: $bad"

@@ -50,9 +50,12 @@ void redraw(HWND wnd, Window *win) {
 }
 
 LRESULT CALLBACK viewProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  // The window's own record, set at WM_NCCREATE (null before it).
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): window data is an integer
   auto *win = reinterpret_cast<Window *>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
   switch (msg) {
   case WM_NCCREATE: {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the message's pointer
     auto *cs = reinterpret_cast<CREATESTRUCTW *>(lp);
     SetWindowLongPtrW(wnd, GWLP_USERDATA,
                       reinterpret_cast<LONG_PTR>(cs->lpCreateParams));

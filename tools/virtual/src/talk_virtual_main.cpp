@@ -104,6 +104,7 @@ void paint(HWND wnd) {
 
 LRESULT CALLBACK serviceProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == svc.ids.ledDiscover) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): a window handle as wParam
     svc.discoverer = reinterpret_cast<HWND>(wp);
     talk::answerDiscover(svc.ids, wnd, svc.discoverer);
     svc.note = "a game discovered the service";

@@ -35,3 +35,7 @@ target_link_libraries(virtual_setup_test PRIVATE advapi32)
 add_dependencies(virtual_setup_test virtual_engine_setup virtual_engine)
 velquor_wine_test(virtual_setup_${VELQUOR_ARCH} virtual_setup_test
   $<TARGET_FILE:virtual_engine_setup>)
+
+# Exactly the vendor's entry points, and only system DLLs imported.
+velquor_export_test(virtual_glow_exports virtual_glow ${VIRTUAL_TESTS}/glow_exports.txt)
+velquor_export_test(virtual_engine_exports virtual_engine ${VIRTUAL_TESTS}/engine_exports.txt)
