@@ -119,6 +119,8 @@ inline std::string describe(const Ids &ids, UINT msg, WPARAM wp, LPARAM lp) {
     std::snprintf(buf, sizeof buf, "light-control 0x%08llX 0x%08llX", uw, ul);
   } else if (msg == WM_COPYDATA) {
     const auto *cds = reinterpret_cast<const COPYDATASTRUCT *>(lp);
+    if (!cds)
+      return "keys 0 "; // nothing carried: a line that changes no key
     std::snprintf(buf, sizeof buf, "keys %lu ",
                   static_cast<unsigned long>(cds->cbData));
     return buf + hexOf(cds);
