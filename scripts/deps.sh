@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libgtest-dev libbenchmark-dev
   openjdk-17-jdk-headless junit5 g++-mingw-w64-i686 g++-mingw-w64-x86-64
-  wine wine32 wine64 qemu-user libstb-dev binutils-mingw-w64-i686 file chromium)
+  wine wine32 wine64 qemu-user libstb-dev binutils-mingw-w64-i686 file chromium
+  xvfb)
 
 missing=()
 for p in "${packages[@]}"; do

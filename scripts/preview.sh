@@ -158,6 +158,11 @@ for arch in "${archs[@]}"; do
 done
 [ "$bench" -gt 0 ] && exit 0
 
+# The virtual keyboards' windows from the last 64-bit Wine test run, if any.
+rm -rf "$out/virtual"
+if [ -d build/mingw-x64/virtual-shots ]; then
+  cp -r build/mingw-x64/virtual-shots "$out/virtual"
+fi
 runs=()
 [ -d "$out/.run/x86" ] && [[ " ${archs[*]} " == *" x86 "* ]] && runs+=(--run32 "$out/.run/x86")
 runs+=(--run64 "$out/.run/x64")

@@ -1,12 +1,16 @@
 # Sourced by the Wine scripts: a private prefix with the null graphics
 # driver and no crash dialog, made once, and a loader for each bitness.
+# VELQUOR_WINE_GRAPHICS=x11 (with DISPLAY set, and a prefix of its own in
+# VELQUOR_WINEPREFIX) makes the prefix with Wine's X11 driver instead, for
+# tests that show windows.
 # 64-bit programs go straight to wine64, so nothing 64-bit needs the 32-bit
 # half of Wine (which /usr/bin/wine would start every program through).
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 export WINEPREFIX=${VELQUOR_WINEPREFIX:-$repo/build/wine-prefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
+graphics=${VELQUOR_WINE_GRAPHICS:-null}
+if [ "$graphics" = null ]; then unset DISPLAY WAYLAND_DISPLAY; fi
 source "$repo/tests/common/wine32.sh"
 
 wine64=/usr/lib/wine/wine64
@@ -33,7 +37,7 @@ ready=$WINEPREFIX/.velquor-ready
 if [ ! -f "$ready" ]; then
   mkdir -p "$WINEPREFIX"
   "$wine64" wineboot -i >/dev/null 2>&1 || true
-  "$wine64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  "$wine64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "$graphics" /f >/dev/null 2>&1
   "$wine64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   wineserver -w
   echo "$VELQUOR_WINE32" >"$ready"

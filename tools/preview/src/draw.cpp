@@ -13,6 +13,8 @@ constexpr uint32_t kCaption = 0xE0E0E0;
 constexpr uint32_t kNote = 0x9A9AA8;
 constexpr int kMargin = 16;
 constexpr int kHeader = 52;
+constexpr int kQuarter = 10, kKeyH = 40, kGap = 3; // Tovrik board
+constexpr int kCell = 44;                          // Duvek grid
 
 void drawHeader(Image *img, const std::string &caption,
                 const std::string &note) {
@@ -33,21 +35,19 @@ void drawKey(Image *img, int x, int y, int w, int h, uint32_t colour,
 }
 
 Image drawTovrik(const Picture &p, const std::string &caption) {
-  const int quarter = 10, keyH = 40, gap = 3;
-  int width = tovrikBoardWidth() * quarter + 2 * kMargin;
-  int height = kHeader + 6 * (keyH + gap) + 40;
+  int width = tovrikBoardWidth() * kQuarter + 2 * kMargin;
+  int height = kHeader + 6 * (kKeyH + kGap) + 40;
   Image img = makeImage(width, height, kBackground);
   drawHeader(&img, caption, p.note);
   const TovrikKey *keys = tovrikKeys();
   for (int i = 0; i < kTovrikKeys; i++) {
-    const TovrikKey &k = keys[i];
-    drawKey(&img, kMargin + k.x * quarter, kHeader + k.row * (keyH + gap),
-            k.width * quarter - gap, keyH, tovrikKeyColour(p.tovrik, i),
-            k.label);
+    KeyBox b = tovrikKeyBox(i);
+    drawKey(&img, b.x, b.y, b.w, b.h, tovrikKeyColour(p.tovrik, i),
+            keys[i].label);
   }
   // The ten bitmap positions no key stands for, drawn apart.
   static const int kUnnamed[] = {32, 56, 71, 91, 100, 101, 102, 111, 113, 119};
-  int y = kHeader + 6 * (keyH + gap) + 12;
+  int y = kHeader + 6 * (kKeyH + kGap) + 12;
   drawText(&img, kMargin, y + 2, "bits without a key:", kNote, 1);
   for (int i = 0; i < 10; i++) {
     int bit = kUnnamed[i];
@@ -63,15 +63,14 @@ Image drawTovrik(const Picture &p, const std::string &caption) {
 }
 
 Image drawDuvek(const Picture &p, const std::string &caption) {
-  const int cell = 44, gap = 3;
-  int width = kDuvekColumns * cell + 2 * kMargin;
-  int height = kHeader + kDuvekRows * cell + kMargin;
+  int width = kDuvekColumns * kCell + 2 * kMargin;
+  int height = kHeader + kDuvekRows * kCell + kMargin;
   Image img = makeImage(width, height, kBackground);
   drawHeader(&img, caption, p.note);
   for (int r = 0; r < kDuvekRows; r++) {
     for (int c = 0; c < kDuvekColumns; c++) {
-      drawKey(&img, kMargin + c * cell, kHeader + r * cell, cell - gap,
-              cell - gap, p.duvek.cells[r * kDuvekColumns + c],
+      KeyBox b = duvekCellBox(r, c);
+      drawKey(&img, b.x, b.y, b.w, b.h, p.duvek.cells[r * kDuvekColumns + c],
               duvekCellLabel(r, c));
     }
   }
@@ -95,7 +94,9 @@ Image drawUlvoran(const Picture &p, const std::string &caption) {
   Image img = makeImage(width, height, kBackground);
   drawHeader(&img, caption, p.note);
   int y = kHeader;
-  fillRect(&img, kMargin, y, 120, 60, s.haveColour ? s.colour : kDarkKey);
+  KeyBox swatch = ulvoranColourBox();
+  fillRect(&img, swatch.x, swatch.y, swatch.w, swatch.h,
+           s.haveColour ? s.colour : kDarkKey);
   drawText(&img, kMargin + 136, y + 8,
            s.haveColour ? "whole board " + rgbHex(s.colour)
                         : "whole board: no colour set",
@@ -127,6 +128,19 @@ Image drawUlvoran(const Picture &p, const std::string &caption) {
 }
 
 } // namespace
+
+KeyBox tovrikKeyBox(int key) {
+  const TovrikKey &k = tovrikKeys()[key];
+  return {kMargin + k.x * kQuarter, kHeader + k.row * (kKeyH + kGap),
+          k.width * kQuarter - kGap, kKeyH};
+}
+
+KeyBox duvekCellBox(int row, int column) {
+  return {kMargin + column * kCell, kHeader + row * kCell, kCell - kGap,
+          kCell - kGap};
+}
+
+KeyBox ulvoranColourBox() { return {kMargin, kHeader, 120, 60}; }
 
 uint32_t tovrikKeyColour(const TovrikState &s, int key) {
   if (!tovrikKeyLit(s.bitmap, key))

@@ -16,6 +16,16 @@ Image drawPicture(const Picture &p, const std::string &caption);
 // The colour a Tovrik key shows in that state (0 when dark).
 uint32_t tovrikKeyColour(const TovrikState &s, int key);
 
+// Where a Tovrik key or a Duvek grid cell is drawn in its picture, so that a
+// check can read a key's colour back from pixels (a corner away from the
+// label: the inset point x + 3, y + 3 shows the key's face).
+struct KeyBox {
+  int x, y, w, h;
+};
+KeyBox tovrikKeyBox(int key);
+KeyBox duvekCellBox(int row, int column);
+KeyBox ulvoranColourBox(); // the LED engine's whole-board colour
+
 // Columns the engine's bitmap is drawn in (bytes per row).
 constexpr int kUlvoranBitmapColumns = 24;
 

@@ -65,6 +65,25 @@ std::string flashText(const FlashTiming &f) {
   return s + " ms";
 }
 
+// Screenshots of the virtual keyboards' windows, when the preview command
+// put some from the last test run into dir/virtual.
+std::string virtualSection(const std::string &dir) {
+  std::string figures;
+  for (const char *name : {"tovrik", "duvek", "ulvoran"}) {
+    std::string file = std::string("virtual/") + name + ".png";
+    if (std::ifstream(dir + "/" + file))
+      figures += std::string("<figure><figcaption>") + name +
+                 "</figcaption><img src=\"" + file + "\" alt=\"" + name +
+                 " window\"></figure>\n";
+  }
+  if (figures.empty())
+    return "";
+  return "<h2>What the virtual keyboards show</h2>\n<p>Their windows while "
+         "the default session played in the last 64-bit Wine test run "
+         "(scripts/test.sh).</p>\n" +
+         figures;
+}
+
 } // namespace
 
 std::vector<const Picture *> orderedPictures(const Timeline &t) {
@@ -247,6 +266,7 @@ bool writeReport(const std::string &dir, const Timeline &t, const Session &s,
   }
   for (Build build : kBuilds)
     writeEngineLog(html, t, s, build);
+  html << virtualSection(dir);
   html << "<h2>Session</h2>\n<pre>" << htmlEscape(sessionText)
        << "</pre>\n</body></html>\n";
   std::ofstream out(dir + "/index.html");
