@@ -49,8 +49,7 @@ preview::Image withLog(const preview::Image &board,
 
 preview::Image drawLed() {
   preview::Picture p;
-  p.board = sizeof(void *) == 8 ? preview::Board::UlvoranX64
-                                : preview::Board::UlvoranX86;
+  p.board = {preview::Library::Ulvoran, preview::kOwnBuild};
   EnterCriticalSection(&led.lock);
   p.ulvoran = led.state;
   std::deque<std::string> log = led.log;

@@ -29,7 +29,7 @@ Glow glow;
 
 preview::Image drawGlow() {
   preview::Picture p;
-  p.board = preview::Board::Duvek;
+  p.board = {preview::Library::Duvek, preview::kOwnBuild};
   EnterCriticalSection(&glow.lock);
   p.duvek = glow.state;
   p.note = glow.note;

@@ -49,7 +49,7 @@ std::string statusLine() {
 
 preview::Image drawBoard() {
   preview::Picture p;
-  p.board = preview::Board::Tovrik;
+  p.board = {preview::Library::Tovrik, preview::kOwnBuild};
   p.tovrik = svc.state;
   p.note = svc.note;
   return preview::drawPicture(p, statusLine());
