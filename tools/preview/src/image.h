@@ -22,6 +22,8 @@ void drawText(Image *img, int x, int y, const std::string &text, uint32_t rgb,
               int scale);
 int textWidth(const std::string &text, int scale);
 bool writePng(const Image &img, const std::string &path);
+// A PNG file as RGB; false when it is none.
+bool readPng(const std::string &path, Image *img);
 
 // Black or white, whichever reads on that background.
 uint32_t inkFor(uint32_t background);

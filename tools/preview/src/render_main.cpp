@@ -13,23 +13,11 @@
 // A run folder holds player.log and the stand-ins' logs tovrik.log,
 // dvglow.log and ulvo.log.  Each run given draws the boards of all three
 // libraries in its build.
+#include "image.h"
 #include "lighting.h"
 #include "live.h"
 #include "report.h"
 #include "runs.h"
-
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_PNG
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#endif
-#include <stb/stb_image.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 #include <cctype>
 #include <chrono>
@@ -136,16 +124,16 @@ void removeOldPictures(const std::string &dir) {
 }
 
 int countPixels(int argc, char **argv) {
-  int w = 0, h = 0, n = 0;
-  unsigned char *px = stbi_load(argv[2], &w, &h, &n, 3);
-  if (!px) {
+  Image img;
+  if (!readPng(argv[2], &img)) {
     std::fprintf(stderr, "%s: not a PNG picture\n", argv[2]);
     return 2;
   }
   for (int a = 3; a < argc; a++) {
     unsigned long rgb = std::strtoul(argv[a], nullptr, 16);
     long count = 0;
-    for (long i = 0; i < static_cast<long>(w) * h; i++) {
+    const uint8_t *px = img.rgb.data();
+    for (long i = 0; i < static_cast<long>(img.width) * img.height; i++) {
       int dr = px[i * 3] - static_cast<int>(rgb >> 16 & 0xFF);
       int dg = px[i * 3 + 1] - static_cast<int>(rgb >> 8 & 0xFF);
       int db = px[i * 3 + 2] - static_cast<int>(rgb & 0xFF);
@@ -153,7 +141,6 @@ int countPixels(int argc, char **argv) {
     }
     std::printf("%s %ld\n", argv[a], count);
   }
-  stbi_image_free(px);
   return 0;
 }
 

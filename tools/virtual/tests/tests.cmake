@@ -8,8 +8,6 @@ set(VELQUOR_WINE_RUN ${VELQUOR_TESTS_DIR}/common/wine-run.sh)
 
 add_executable(virtual_check ${VIRTUAL_TESTS}/virtual_check.cpp)
 target_include_directories(virtual_check PRIVATE ${VELQUOR_TESTS_DIR}/common)
-target_include_directories(virtual_check SYSTEM PRIVATE
-  ${CMAKE_BINARY_DIR}/tools/preview/stb-include)
 target_link_libraries(virtual_check PRIVATE preview_core)
 
 if(TARGET Tovrik AND TARGET Duvek AND TARGET UlvoranLedJNI)

@@ -11,20 +11,8 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
-
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_PNG
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#endif
-#include <stb/stb_image.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 namespace {
 
@@ -63,12 +51,12 @@ std::vector<Shot> shotsOf(const char *window) {
   for (const std::string &name : names) {
     Shot s;
     s.path = gShots + "\\" + name;
-    int n = 0;
-    unsigned char *px = stbi_load(s.path.c_str(), &s.width, &s.height, &n, 3);
-    if (!px)
+    preview::Image img;
+    if (!preview::readPng(s.path, &img))
       continue;
-    s.rgb.assign(px, px + static_cast<size_t>(s.width) * s.height * 3);
-    stbi_image_free(px);
+    s.width = img.width;
+    s.height = img.height;
+    s.rgb = std::move(img.rgb);
     shots.push_back(s);
   }
   std::printf("  %s: %zu screenshots\n", window, shots.size());
