@@ -44,8 +44,13 @@ HOSTWIN_API hostwin_stamp hostwin_message_stamp(void);
 /* Called by PostMessageW before the message is queued, on the posting
  * thread, outside every stand-in lock; null removes it.  Lets a test hold a
  * poster at the point where another thread could overtake it. */
-typedef void (*hostwin_post_hook)(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+typedef void (*hostwin_message_hook)(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+typedef hostwin_message_hook hostwin_post_hook;
 HOSTWIN_API void hostwin_set_post_hook(hostwin_post_hook hook);
+/* Called by DefWindowProcW first, on the calling thread, outside every
+ * stand-in lock; null removes it.  Lets a test hold a thread inside a
+ * window procedure that hands a message on to DefWindowProcW. */
+HOSTWIN_API void hostwin_set_defproc_hook(hostwin_message_hook hook);
 
 #ifdef __cplusplus
 }

@@ -69,6 +69,7 @@ thread_local Queue *ownQueue = nullptr;
 uint64_t nextSeq = 1; // under `lock`, so sequence order is queueing order
 thread_local hostwin_stamp handling{};
 std::atomic<hostwin_post_hook> postHook{nullptr};
+std::atomic<hostwin_message_hook> defProcHook{nullptr};
 
 hostwin_stamp stampNow() {
   auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -340,7 +341,9 @@ ULONG_PTR WINAPI SetClassLongPtrW(HWND wnd, int index, LONG_PTR value) {
   return old;
 }
 
-LRESULT WINAPI DefWindowProcW(HWND wnd, UINT msg, WPARAM, LPARAM) {
+LRESULT WINAPI DefWindowProcW(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (hostwin_message_hook hook = defProcHook.load())
+    hook(wnd, msg, wp, lp);
   if (msg == WM_CLOSE)
     DestroyWindow(wnd);
   return 0;
@@ -460,6 +463,10 @@ DWORD WINAPI GetWindowThreadProcessId(HWND wnd, LPDWORD pid) {
 hostwin_stamp hostwin_message_stamp(void) { return handling; }
 
 void hostwin_set_post_hook(hostwin_post_hook hook) { postHook.store(hook); }
+
+void hostwin_set_defproc_hook(hostwin_message_hook hook) {
+  defProcHook.store(hook);
+}
 
 int hostwin_live_windows(void) {
   std::lock_guard<std::mutex> g(lock);
