@@ -2,7 +2,9 @@
 # Installs the Debian packages the build and the tests need, when missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang libgtest-dev libbenchmark-dev
+# libclang-rt-14-dev: clang's sanitizer and libFuzzer runtimes (only
+# recommended by clang, and recommends are not installed).
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
   openjdk-17-jdk-headless junit5 g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine32 wine64 qemu-user libstb-dev binutils-mingw-w64-i686 file chromium
   xvfb)

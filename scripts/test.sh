@@ -51,6 +51,14 @@ layer() {
 layer host host "" -j"$(nproc)"
 layer tsan host-tsan "" -L unit -j"$(nproc)"
 layer asan host-asan "" -L unit -j"$(nproc)"
+# fuzz: each libFuzzer target for a bounded time (scripts/fuzz.sh)
+echo "== fuzz"
+line=$(scripts/fuzz.sh 2>&1 | tee build/fuzz.log | tail -n 1) || true
+p=$(grep -oE '^[0-9]+' <<<"$line" || echo 0)
+f=$(grep -oE '[0-9]+ failed' <<<"$line" | grep -oE '[0-9]+' || echo 1)
+summary+=("fuzz: $p passed, $f failed")
+passed=$((passed + p))
+failed=$((failed + f))
 wine32_begin
 case $VELQUOR_WINE32 in
 native) note=" (32-bit programs run natively)" ;;

@@ -36,12 +36,18 @@
  *   routine, without unwinding the frames of the library it just freed
  *   (C++ destructors in those frames do not run, as with ExitThread).
  * - The registry is an in-memory table that tests fill through
- *   hostwin_test.h.  There are no views: KEY_WOW64_* flags are ignored.
- * - CRITICAL_SECTION is a recursive pthread mutex.
+ *   hostwin_test.h.  There are no views: KEY_WOW64_* flags are ignored, but
+ *   the access mask of every open is recorded for the tests to check.
+ * - CRITICAL_SECTION is a recursive pthread mutex.  SRWLOCK is a pthread
+ *   rwlock that prefers writers (on Windows neither side is preferred, but
+ *   no exclusive waiter is starved either); it is not recursive.
+ * - MSG carries `stamp`, which Windows does not have: when and in which
+ *   order the message was posted or sent (see hostwin_test.h).
  */
 #ifndef HOSTWIN_WINDOWS_H
 #define HOSTWIN_WINDOWS_H
 
+#include <pthread.h>
 #include <stddef.h>
 #include <stdint.h>
 
@@ -128,6 +134,13 @@ typedef struct tagPOINT {
   LONG y;
 } POINT;
 
+/* When a message was posted or sent: a process-wide sequence number and
+ * the monotonic clock in nanoseconds.  Stand-in only. */
+typedef struct hostwin_stamp {
+  uint64_t seq;
+  int64_t ns;
+} hostwin_stamp;
+
 typedef struct tagMSG {
   HWND hwnd;
   UINT message;
@@ -135,6 +148,7 @@ typedef struct tagMSG {
   LPARAM lParam;
   DWORD time;
   POINT pt;
+  hostwin_stamp stamp;
 } MSG;
 
 #define WM_NULL 0x0000
@@ -224,6 +238,18 @@ HOSTWIN_API void WINAPI DeleteCriticalSection(CRITICAL_SECTION *cs);
 HOSTWIN_API void WINAPI EnterCriticalSection(CRITICAL_SECTION *cs);
 HOSTWIN_API BOOL WINAPI TryEnterCriticalSection(CRITICAL_SECTION *cs);
 HOSTWIN_API void WINAPI LeaveCriticalSection(CRITICAL_SECTION *cs);
+
+typedef struct _SRWLOCK {
+  pthread_rwlock_t impl;
+} SRWLOCK, *PSRWLOCK;
+#define SRWLOCK_INIT                                                           \
+  { PTHREAD_RWLOCK_WRITER_NONRECURSIVE_INITIALIZER_NP }
+
+HOSTWIN_API void WINAPI AcquireSRWLockShared(SRWLOCK *lock);
+HOSTWIN_API void WINAPI ReleaseSRWLockShared(SRWLOCK *lock);
+HOSTWIN_API void WINAPI AcquireSRWLockExclusive(SRWLOCK *lock);
+HOSTWIN_API BOOL WINAPI TryAcquireSRWLockExclusive(SRWLOCK *lock);
+HOSTWIN_API void WINAPI ReleaseSRWLockExclusive(SRWLOCK *lock);
 
 /* ---- registry (advapi32) ---- */
 

@@ -67,6 +67,7 @@ std::mutex load_lock;
 std::recursive_mutex loader_lock;
 std::string last_path;
 int load_calls = 0;
+std::atomic<hostwin_load_filter> load_filter{nullptr};
 
 } // namespace
 
@@ -171,6 +172,26 @@ void WINAPI LeaveCriticalSection(CRITICAL_SECTION *cs) {
   pthread_mutex_unlock(static_cast<pthread_mutex_t *>(cs->impl));
 }
 
+void WINAPI AcquireSRWLockShared(SRWLOCK *lock) {
+  pthread_rwlock_rdlock(&lock->impl);
+}
+
+void WINAPI ReleaseSRWLockShared(SRWLOCK *lock) {
+  pthread_rwlock_unlock(&lock->impl);
+}
+
+void WINAPI AcquireSRWLockExclusive(SRWLOCK *lock) {
+  pthread_rwlock_wrlock(&lock->impl);
+}
+
+BOOL WINAPI TryAcquireSRWLockExclusive(SRWLOCK *lock) {
+  return pthread_rwlock_trywrlock(&lock->impl) == 0;
+}
+
+void WINAPI ReleaseSRWLockExclusive(SRWLOCK *lock) {
+  pthread_rwlock_unlock(&lock->impl);
+}
+
 HMODULE WINAPI LoadLibraryA(LPCSTR name) {
   {
     std::lock_guard<std::mutex> g(load_lock);
@@ -178,7 +199,8 @@ HMODULE WINAPI LoadLibraryA(LPCSTR name) {
     load_calls++;
   }
   void *h = nullptr;
-  if (name) {
+  hostwin_load_filter filter = load_filter.load();
+  if (name && (!filter || filter(name))) {
     std::lock_guard<std::recursive_mutex> loader(loader_lock);
     h = dlopen(name, RTLD_NOW | RTLD_LOCAL);
   }
@@ -231,6 +253,10 @@ const char *hostwin_last_load_path(void) {
   static thread_local std::string copy;
   copy = last_path;
   return copy.c_str();
+}
+
+void hostwin_set_load_filter(hostwin_load_filter filter) {
+  load_filter.store(filter);
 }
 
 int hostwin_load_calls(void) {

@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -31,6 +33,7 @@ struct Sent {
   LRESULT result = 0;
   COPYDATASTRUCT copy{};
   std::vector<unsigned char> data;
+  hostwin_stamp stamp{};
 };
 
 struct Queue {
@@ -63,6 +66,25 @@ std::map<std::wstring, Class> &classes = *new std::map<std::wstring, Class>;
 std::map<uintptr_t, Window> &windows = *new std::map<uintptr_t, Window>;
 uintptr_t nextWindow = 0x1000;
 thread_local Queue *ownQueue = nullptr;
+uint64_t nextSeq = 1; // under `lock`, so sequence order is queueing order
+thread_local hostwin_stamp handling{};
+std::atomic<hostwin_post_hook> postHook{nullptr};
+std::atomic<hostwin_message_hook> defProcHook{nullptr};
+
+hostwin_stamp stampNow() {
+  auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+      std::chrono::steady_clock::now().time_since_epoch());
+  return hostwin_stamp{nextSeq++, static_cast<int64_t>(ns.count())};
+}
+
+// The stamp that hostwin_message_stamp reports while a procedure runs.
+struct Handling {
+  hostwin_stamp saved;
+  explicit Handling(hostwin_stamp now) : saved(handling) { handling = now; }
+  ~Handling() { handling = saved; }
+  Handling(const Handling &) = delete;
+  Handling &operator=(const Handling &) = delete;
+};
 
 // A thread's queue goes with the thread unless a window of the thread is
 // still alive; such a queue stays, still reachable through its windows.
@@ -118,7 +140,11 @@ void handleSent(std::unique_lock<std::mutex> &g, Queue *q) {
     Sent *s = q->sent.front();
     q->sent.pop_front();
     g.unlock();
-    LRESULT r = callProc(s->wnd, s->msg, s->wp, s->lp);
+    LRESULT r;
+    {
+      Handling h(s->stamp);
+      r = callProc(s->wnd, s->msg, s->wp, s->lp);
+    }
     g.lock();
     finishSent(s, r);
   }
@@ -130,6 +156,7 @@ void post(Queue *q, HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   m.message = msg;
   m.wParam = wp;
   m.lParam = lp;
+  m.stamp = stampNow();
   q->posted.push_back(m);
   q->cv.notify_all();
 }
@@ -159,6 +186,7 @@ LRESULT sendAcross(std::unique_lock<std::mutex> &g, Window *w, HWND wnd,
   s.wp = wp;
   s.lp = lp;
   s.sender = self;
+  s.stamp = stampNow();
   if (msg == WM_COPYDATA)
     copyData(&s);
   w->owner->sent.push_back(&s);
@@ -313,7 +341,9 @@ ULONG_PTR WINAPI SetClassLongPtrW(HWND wnd, int index, LONG_PTR value) {
   return old;
 }
 
-LRESULT WINAPI DefWindowProcW(HWND wnd, UINT msg, WPARAM, LPARAM) {
+LRESULT WINAPI DefWindowProcW(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (hostwin_message_hook hook = defProcHook.load())
+    hook(wnd, msg, wp, lp);
   if (msg == WM_CLOSE)
     DestroyWindow(wnd);
   return 0;
@@ -342,6 +372,8 @@ HWND WINAPI FindWindowExW(HWND parent, HWND after, LPCWSTR className,
 }
 
 BOOL WINAPI PostMessageW(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (hostwin_post_hook hook = postHook.load())
+    hook(wnd, msg, wp, lp);
   std::lock_guard<std::mutex> g(lock);
   if (!wnd) {
     post(currentQueue(), nullptr, msg, wp, lp);
@@ -371,6 +403,7 @@ LRESULT WINAPI SendMessageW(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   }
   if (w->owner == currentQueue()) {
     WNDPROC proc = w->proc;
+    Handling h(stampNow());
     g.unlock();
     return proc(wnd, msg, wp, lp);
   }
@@ -406,9 +439,10 @@ BOOL WINAPI GetMessageW(MSG *msg, HWND, UINT, UINT) {
 BOOL WINAPI TranslateMessage(const MSG *) { return FALSE; }
 
 LRESULT WINAPI DispatchMessageW(const MSG *msg) {
-  return msg && msg->hwnd
-             ? callProc(msg->hwnd, msg->message, msg->wParam, msg->lParam)
-             : 0;
+  if (!msg || !msg->hwnd)
+    return 0;
+  Handling h(msg->stamp);
+  return callProc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 
 void WINAPI PostQuitMessage(int code) {
@@ -424,6 +458,14 @@ DWORD WINAPI GetWindowThreadProcessId(HWND wnd, LPDWORD pid) {
   if (pid)
     *pid = static_cast<DWORD>(getpid());
   return w->owner->threadId;
+}
+
+hostwin_stamp hostwin_message_stamp(void) { return handling; }
+
+void hostwin_set_post_hook(hostwin_post_hook hook) { postHook.store(hook); }
+
+void hostwin_set_defproc_hook(hostwin_message_hook hook) {
+  defProcHook.store(hook);
 }
 
 int hostwin_live_windows(void) {

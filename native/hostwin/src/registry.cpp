@@ -1,5 +1,6 @@
 // An in-memory registry: keys by root and case-insensitive path, each with
-// typed values.  There are no views; KEY_WOW64_* flags are ignored.
+// typed values.  There are no views; KEY_WOW64_* flags are ignored, but
+// every open's access mask is kept for the tests.
 #include <windows.h>
 
 #include <strings.h>
@@ -41,6 +42,7 @@ std::string key_path(HKEY root, const char *sub) {
 }
 
 std::map<uintptr_t, std::string> handle_paths;
+std::vector<REGSAM> open_masks;
 
 } // namespace
 
@@ -67,6 +69,7 @@ void hostwin_reg_delete_key(HKEY root, const char *subKey) {
 void hostwin_reg_clear(void) {
   std::lock_guard<std::mutex> g(lock);
   keys.clear();
+  open_masks.clear();
 }
 
 int hostwin_reg_open_handles(void) {
@@ -74,9 +77,18 @@ int hostwin_reg_open_handles(void) {
   return static_cast<int>(open_handles.size());
 }
 
-LSTATUS WINAPI RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD, REGSAM,
+int hostwin_reg_open_masks(REGSAM *masks, int max) {
+  std::lock_guard<std::mutex> g(lock);
+  int n = static_cast<int>(open_masks.size());
+  for (int i = 0; i < n && i < max; i++)
+    masks[i] = open_masks[i];
+  return n;
+}
+
+LSTATUS WINAPI RegOpenKeyExA(HKEY root, LPCSTR subKey, DWORD, REGSAM sam,
                              HKEY *result) {
   std::lock_guard<std::mutex> g(lock);
+  open_masks.push_back(sam);
   std::string path = key_path(root, subKey);
   if (!keys.count(path))
     return ERROR_FILE_NOT_FOUND;

@@ -1,6 +1,6 @@
 // The binding of "DvGlowSDK.dll": loading, the start and stop handshake with
-// the library, and the draw tickets that keep a draw and the library's
-// release from overlapping.
+// the library, and the one lock that keeps draws and the library's release
+// from overlapping.
 #include "duvek.h"
 
 #include <windows.h>
@@ -17,30 +17,17 @@ constexpr int32_t ElementNotFound = 1168;
 constexpr int32_t InvalidState = 5023;
 constexpr int32_t NoUnInit = -1;
 
-// Draws that have passed the check of the binding and not yet returned from
-// the library.  unInit0 clears `initialized` and then waits for this to drain
-// before it calls "UnInit" and frees the library, so a draw either sees the
-// binding gone or finishes before the library goes.
-std::atomic<int> drawsInFlight{0};
+// Draws hold it shared and init0 and unInit0 exclusive: unInit0 waits, in
+// the system's wait rather than a spin, until the draws in flight have
+// returned, and a draw that comes after it finds the binding gone.  A slim
+// lock needs no set-up or clean-up, so it outlives nothing.
+SRWLOCK bindingLock = SRWLOCK_INIT;
 
-// Bumped by each successful init0, so that a flash begun on one binding
-// never draws on a later one.  Starts at 1: 0 means "any".
-std::atomic<uint32_t> generation{1};
-
-// init0 and unInit0 may be called from different host threads; they write
-// the binding, so they take turns.
-struct BindingLock {
-  CRITICAL_SECTION cs;
-  BindingLock() { InitializeCriticalSection(&cs); }
-  ~BindingLock() { DeleteCriticalSection(&cs); }
-};
-BindingLock bindingLock;
-
-struct Guard {
-  Guard() { EnterCriticalSection(&bindingLock.cs); }
-  ~Guard() { LeaveCriticalSection(&bindingLock.cs); }
-  Guard(const Guard &) = delete;
-  Guard &operator=(const Guard &) = delete;
+struct ExclusiveGuard {
+  ExclusiveGuard() { AcquireSRWLockExclusive(&bindingLock); }
+  ~ExclusiveGuard() { ReleaseSRWLockExclusive(&bindingLock); }
+  ExclusiveGuard(const ExclusiveGuard &) = delete;
+  ExclusiveGuard &operator=(const ExclusiveGuard &) = delete;
 };
 
 // Through void (*)(void), the compilers' agreed generic function pointer.
@@ -51,14 +38,7 @@ template <typename Fn> Fn lookUp(HMODULE module, const char *name) {
 
 HMODULE loadedModule() { return static_cast<HMODULE>(effectApi.module.load()); }
 
-void setInitialized(bool value) {
-  controllerState.initialized.store(value, std::memory_order_seq_cst);
-}
-
-void waitForDraws() {
-  while (drawsInFlight.load(std::memory_order_seq_cst) != 0)
-    Sleep(0);
-}
+void setInitialized(bool value) { controllerState.initialized.store(value); }
 
 bool bindKeptEntries(HMODULE module) {
   EffectApi &api = effectApi;
@@ -97,7 +77,7 @@ HMODULE loadEffectLibrary() {
 } // namespace
 
 int32_t initBinding() {
-  Guard guard;
+  ExclusiveGuard guard;
   setInitialized(false);
   HMODULE module = loadedModule();
   if (!module) {
@@ -117,15 +97,13 @@ int32_t initBinding() {
     return rc;
   if (!bindKeptEntries(module))
     return ElementNotFound;
-  generation.fetch_add(1);
   setInitialized(true);
   return 0;
 }
 
 int32_t unInitBinding() {
-  Guard guard;
+  ExclusiveGuard guard;
   setInitialized(false);
-  waitForDraws();
   HMODULE module = loadedModule();
   int32_t result = InvalidState;
   if (module) {
@@ -138,19 +116,15 @@ int32_t unInitBinding() {
   return result;
 }
 
-uint32_t bindingGeneration() { return generation.load(); }
-
-bool acquireDraw(DrawTicket *ticket, uint32_t wanted) {
-  drawsInFlight.fetch_add(1, std::memory_order_seq_cst);
-  bool ready = controllerState.initialized.load(std::memory_order_seq_cst);
-  ticket->draw = effectApi.CreateKeyboardEffect.load(std::memory_order_seq_cst);
-  ready = ready && ticket->draw &&
-          (wanted == AnyGeneration || wanted == generation.load());
-  if (!ready)
-    drawsInFlight.fetch_sub(1, std::memory_order_seq_cst);
-  return ready;
+bool beginDraw(DrawTicket *ticket) {
+  AcquireSRWLockShared(&bindingLock);
+  ticket->draw = effectApi.CreateKeyboardEffect.load();
+  if (controllerState.initialized.load() && ticket->draw)
+    return true;
+  ReleaseSRWLockShared(&bindingLock);
+  return false;
 }
 
-void releaseDraw() { drawsInFlight.fetch_sub(1, std::memory_order_release); }
+void endDraw() { ReleaseSRWLockShared(&bindingLock); }
 
 } // namespace duvek

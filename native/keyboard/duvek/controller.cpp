@@ -8,22 +8,22 @@ int32_t renderFrame() {
   if (controllerState.flashing.load(std::memory_order_acquire))
     return -1;
   DrawTicket ticket;
-  if (!acquireDraw(&ticket, AnyGeneration))
+  if (!beginDraw(&ticket))
     return -1;
   KeyGridEffect effect;
   composeSteadyState(readSteadyInputs(), &effect);
   int32_t rc = ticket.draw(EffectKeyGrid, &effect, nullptr);
-  releaseDraw();
+  endDraw();
   return rc;
 }
 
 void displayPotionColor(int32_t javaColor) {
   DrawTicket ticket;
-  if (!acquireDraw(&ticket, AnyGeneration))
+  if (!beginDraw(&ticket))
     return;
   uint32_t color = toEffectColor(javaColor);
   ticket.draw(EffectSingleColor, &color, nullptr);
-  releaseDraw();
+  endDraw();
 }
 
 } // namespace duvek

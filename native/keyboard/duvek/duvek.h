@@ -93,19 +93,16 @@ SteadyInputs readSteadyInputs();
 int32_t initBinding();
 int32_t unInitBinding();
 
-// A draw ticket: while one is held the library can be neither stopped nor
-// freed, so its "CreateKeyboardEffect" may be called.  acquireDraw takes one
-// only while the binding is ready and, unless AnyGeneration is asked for,
-// still the binding of the given generation (bindingGeneration() changes
-// with every successful init0); each successful acquireDraw is paired with
-// one releaseDraw.
+// A draw: while one is open the binding is held shared, so init0 and
+// unInit0 wait and the library can be neither stopped nor freed; its
+// "CreateKeyboardEffect" may be called.  beginDraw opens one only while the
+// binding is ready, and each successful beginDraw is paired with one
+// endDraw.  Never held across a pause.
 struct DrawTicket {
   CreateKeyboardEffectFn draw;
 };
-uint32_t bindingGeneration();
-bool acquireDraw(DrawTicket *ticket, uint32_t generation);
-void releaseDraw();
-constexpr uint32_t AnyGeneration = 0;
+bool beginDraw(DrawTicket *ticket);
+void endDraw();
 
 // controller.cpp
 int32_t renderFrame();

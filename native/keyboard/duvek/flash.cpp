@@ -12,44 +12,33 @@ namespace {
 // waits on before it can be sure no flash will draw again.
 std::atomic<int> flashThreads{0};
 
-// One step of the flash.  The binding is checked again before every call,
-// under a draw ticket that unInit0 waits for, and a flash keeps to the
-// binding it began on: it never calls a library that was stopped or freed,
-// nor one loaded afresh by a later init0.  No ticket is held across a pause.
-bool drawStep(uint32_t generation, int32_t type, const void *param) {
+// One step of the flash, on whichever binding is current at that moment;
+// with none, only the call is skipped and the flash keeps its pauses.  The
+// binding is held only for the call, never across a pause.
+void drawStep(int32_t type, const void *param) {
   DrawTicket ticket;
-  if (!acquireDraw(&ticket, generation))
-    return false;
+  if (!beginDraw(&ticket))
+    return;
   ticket.draw(type, param, nullptr);
-  releaseDraw();
-  return true;
+  endDraw();
 }
 
-bool redraw(uint32_t generation) {
+void redraw() {
   DrawTicket ticket;
-  if (!acquireDraw(&ticket, generation))
-    return false;
+  if (!beginDraw(&ticket))
+    return;
   KeyGridEffect effect;
   composeSteadyState(readSteadyInputs(), &effect);
   ticket.draw(EffectKeyGrid, &effect, nullptr);
-  releaseDraw();
-  return true;
+  endDraw();
 }
 
-// The flash's red, dark and red frames with their pauses.  Stops at the first
-// step that finds its binding gone.
-void flashFrames(uint32_t generation) {
-  ColorGrid red;
-  fillColorGrid(&red, FlashRed);
-  if (!drawStep(generation, EffectColorGrid, &red))
-    return;
-  Sleep(100);
-  if (!drawStep(generation, EffectOff, nullptr))
-    return;
-  Sleep(100);
-  if (!drawStep(generation, EffectColorGrid, &red))
-    return;
-  Sleep(80);
+bool bindingReady() {
+  DrawTicket probe;
+  if (!beginDraw(&probe))
+    return false;
+  endDraw();
+  return true;
 }
 
 // The module this code lives in.  The flash thread holds a reference on it
@@ -73,15 +62,19 @@ DWORD WINAPI flashThread(LPVOID param) {
 } // namespace
 
 void damageFlash() {
-  DrawTicket probe;
-  uint32_t generation = bindingGeneration();
-  if (!acquireDraw(&probe, generation))
+  if (!bindingReady())
     return;
-  releaseDraw();
   controllerState.flashing.store(true, std::memory_order_release);
-  flashFrames(generation);
+  ColorGrid red;
+  fillColorGrid(&red, FlashRed);
+  drawStep(EffectColorGrid, &red);
+  Sleep(100);
+  drawStep(EffectOff, nullptr);
+  Sleep(100);
+  drawStep(EffectColorGrid, &red);
+  Sleep(80);
   controllerState.flashing.store(false, std::memory_order_release);
-  redraw(generation);
+  redraw();
 }
 
 void startDamageFlash() {

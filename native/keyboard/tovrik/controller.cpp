@@ -16,13 +16,28 @@ void postColor(uint8_t first, uint32_t color) {
                       static_cast<uint8_t>(color));
 }
 
-// Claims the colour before posting it, so that two renders racing on one
-// change post it once.  The plain load keeps the usual no-change case free
-// of a locked instruction.
+// Taken only around a colour's check, post and record, never across a send
+// or a pause.  Without it two renders could record their colours in one
+// order and post them in the other, leaving the service on a colour that is
+// no longer the one recorded as sent, which no later render would repair.
+// A slim lock needs no set-up or clean-up, so it is safe from load to
+// unload whichever thread those run on.
+SRWLOCK colorLock = SRWLOCK_INIT;
+
+// Posts the key colour if it is not the one last posted.  The post comes
+// before the record, so a render that finds the colour already recorded
+// knows it is already queued for the service.  The unlocked first look keeps
+// the usual no-change case free of the lock.
 void postKeyColorIfChanged(uint32_t color) {
   std::atomic<uint32_t> &last = controllerState.lastSentColor;
-  if (last.load() != color && last.exchange(color) != color)
+  if (last.load() == color)
+    return;
+  AcquireSRWLockExclusive(&colorLock);
+  if (last.load() != color) {
     postColor(1, color);
+    last.store(color);
+  }
+  ReleaseSRWLockExclusive(&colorLock);
 }
 
 FrameInputs currentInputs() {
@@ -67,8 +82,7 @@ unsigned long damageFlash(void *) {
   if (!s.initialized.load())
     return 0;
   s.flashing.store(true);
-  if (s.lastSentColor.exchange(kFlashRed) != kFlashRed)
-    postColor(1, kFlashRed);
+  postKeyColorIfChanged(kFlashRed);
   TalkLink::lightAllKeys();
   Sleep(kFlashOnMs);
   TalkLink::clearKeys();

@@ -10,7 +10,9 @@
 // overtakes a newer one.  A service may send to our window while it handles
 // someone else's bitmap, and only the loading thread can take that message;
 // so the loading thread never blocks on `sendLock` but keeps handling sent
-// messages while it waits for it.
+// messages while it waits for it.  Both are slim locks: they need no
+// clean-up, so nothing is deleted when the library goes, whichever thread
+// that happens on.
 #include "talk_link.h"
 
 #include <atomic>
@@ -31,17 +33,19 @@ std::atomic<HWND> service{nullptr};
 std::atomic<HWND> own{nullptr};
 DWORD ownerThread;
 LedBitmap held;
-CRITICAL_SECTION bitmapLock;
-CRITICAL_SECTION sendLock;
+SRWLOCK bitmapLock = SRWLOCK_INIT;
+SRWLOCK sendLock = SRWLOCK_INIT;
+// Threads inside windowProc: the library must not go while one is.
+std::atomic<int> inWindowProc{0};
 
 void enterSendLock() {
-  if (TryEnterCriticalSection(&sendLock))
+  if (TryAcquireSRWLockExclusive(&sendLock))
     return;
   if (GetCurrentThreadId() != ownerThread) {
-    EnterCriticalSection(&sendLock);
+    AcquireSRWLockExclusive(&sendLock);
     return;
   }
-  while (!TryEnterCriticalSection(&sendLock)) {
+  while (!TryAcquireSRWLockExclusive(&sendLock)) {
     MSG msg;
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     Sleep(1);
@@ -62,12 +66,12 @@ template <typename Compose> void composeAndSend(Compose compose) {
   if (!to)
     return;
   enterSendLock();
-  EnterCriticalSection(&bitmapLock);
+  AcquireSRWLockExclusive(&bitmapLock);
   compose(held);
   KeyBitmapPayload payload = makePayload(held);
-  LeaveCriticalSection(&bitmapLock);
+  ReleaseSRWLockExclusive(&bitmapLock);
   sendPayload(to, payload);
-  LeaveCriticalSection(&sendLock);
+  ReleaseSRWLockExclusive(&sendLock);
 }
 
 void postToService(UINT msg, WPARAM wp, LPARAM lp) {
@@ -101,6 +105,34 @@ HWND createOwnWindow() {
   return wnd;
 }
 
+void waitUntilNoWindowProc() {
+  while (inWindowProc.load() != 0)
+    Sleep(1);
+}
+
+// The library goes on a thread other than the loading one, which may at
+// this moment be inside windowProc handling a report or an attach.  The
+// window and its class get the default procedure, so no new call can start
+// here, and the library lets go only once every running call has left.
+// The pause catches a call the window system had already routed here just
+// before the swap.
+void orphanWindow(HWND wnd) {
+  waitUntilNoWindowProc();
+  auto def = reinterpret_cast<LONG_PTR>(DefWindowProcW);
+  SetWindowLongPtrW(wnd, GWLP_WNDPROC, def);
+  SetClassLongPtrW(wnd, GCLP_WNDPROC, def);
+  Sleep(1);
+  waitUntilNoWindowProc();
+  PostMessageW(wnd, WM_CLOSE, 0, 0);
+}
+
+struct WindowProcEntry {
+  WindowProcEntry() { inWindowProc.fetch_add(1); }
+  ~WindowProcEntry() { inWindowProc.fetch_sub(1); }
+  WindowProcEntry(const WindowProcEntry &) = delete;
+  WindowProcEntry &operator=(const WindowProcEntry &) = delete;
+};
+
 bool isAttach(UINT msg, LPARAM lp) {
   return lp == 1 && ((ledAttachMsg && msg == ledAttachMsg) ||
                      (lightAttachMsg && msg == lightAttachMsg));
@@ -109,8 +141,6 @@ bool isAttach(UINT msg, LPARAM lp) {
 } // namespace
 
 TalkLink::TalkLink() {
-  InitializeCriticalSection(&bitmapLock);
-  InitializeCriticalSection(&sendLock);
   ownerThread = GetCurrentThreadId();
   service.store(nullptr);
   ledDiscoverId_ =
@@ -135,23 +165,18 @@ TalkLink::TalkLink() {
 
 // Windows lets only the owner thread destroy a window.  When the library
 // goes on another thread (the last flash worker releasing it), the window
-// and its class are handed the default procedure instead, and the window is
-// asked to close itself the next time the loading thread pumps.
+// is orphaned instead and closes itself the next time the loading thread
+// pumps; the next load of the library takes the class back.
 TalkLink::~TalkLink() {
   own.store(nullptr);
   if (own_ && GetCurrentThreadId() == ownerThread) {
     DestroyWindow(own_);
     UnregisterClassW(kClassName, nullptr);
   } else if (own_) {
-    auto def = reinterpret_cast<LONG_PTR>(DefWindowProcW);
-    SetWindowLongPtrW(own_, GWLP_WNDPROC, def);
-    SetClassLongPtrW(own_, GCLP_WNDPROC, def);
-    PostMessageW(own_, WM_CLOSE, 0, 0);
+    orphanWindow(own_);
   } else {
     UnregisterClassW(kClassName, nullptr);
   }
-  DeleteCriticalSection(&sendLock);
-  DeleteCriticalSection(&bitmapLock);
 }
 
 bool TalkLink::findService() {
@@ -193,6 +218,7 @@ void TalkLink::restoreLight() {
 
 LRESULT CALLBACK TalkLink::windowProc(HWND wnd, UINT msg, WPARAM wp,
                                       LPARAM lp) {
+  WindowProcEntry entry;
   if (isAttach(msg, lp)) {
     service.store(reinterpret_cast<HWND>(wp));
     return 0;
@@ -200,9 +226,9 @@ LRESULT CALLBACK TalkLink::windowProc(HWND wnd, UINT msg, WPARAM wp,
   if (msg == WM_COPYDATA && wp == ledControlMsg && ledControlMsg) {
     const auto *cds = reinterpret_cast<const COPYDATASTRUCT *>(lp);
     if (cds) {
-      EnterCriticalSection(&bitmapLock);
+      AcquireSRWLockExclusive(&bitmapLock);
       readReport(cds->lpData, cds->cbData, held);
-      LeaveCriticalSection(&bitmapLock);
+      ReleaseSRWLockExclusive(&bitmapLock);
     }
     return 0;
   }
@@ -210,9 +236,9 @@ LRESULT CALLBACK TalkLink::windowProc(HWND wnd, UINT msg, WPARAM wp,
 }
 
 LedBitmap TalkLink::heldBitmap() {
-  EnterCriticalSection(&bitmapLock);
+  AcquireSRWLockExclusive(&bitmapLock);
   LedBitmap copy = held;
-  LeaveCriticalSection(&bitmapLock);
+  ReleaseSRWLockExclusive(&bitmapLock);
   return copy;
 }
 

@@ -50,8 +50,9 @@ void BM_ComposeOnly(benchmark::State &state) {
 void BM_Gate(benchmark::State &state) {
   for (auto _ : state) {
     duvek::DrawTicket t;
-    benchmark::DoNotOptimize(duvek::acquireDraw(&t, 0));
-    duvek::releaseDraw();
+    if (duvek::beginDraw(&t))
+      duvek::endDraw();
+    benchmark::DoNotOptimize(t.draw);
   }
 }
 BENCHMARK(BM_ComposeOnly);

@@ -1,5 +1,6 @@
 #include "fake_service.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -85,7 +86,7 @@ LRESULT CALLBACK FakeService::proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_CLOSE || msg == WM_DESTROY || msg == 0x0081 || msg == 0x0082 ||
       msg == 0x0001)
     return DefWindowProcW(wnd, msg, wp, lp);
-  ServiceEvent e{msg, wp, lp, 0, 0, {}};
+  ServiceEvent e{msg, wp, lp, 0, 0, {}, hostwin_message_stamp()};
   if (msg == WM_COPYDATA) {
     const auto *cds = reinterpret_cast<const COPYDATASTRUCT *>(lp);
     e.cbData = cds->cbData;
@@ -108,9 +109,20 @@ LRESULT CALLBACK FakeService::proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   return 0;
 }
 
+// A thread takes sent messages before posted ones, so the order of arrival
+// is not the order of sending; the stamps give the latter.
 std::vector<ServiceEvent> FakeService::events() {
   std::lock_guard<std::mutex> g(lock_);
-  return events_;
+  std::vector<ServiceEvent> sorted = events_;
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const ServiceEvent &a, const ServiceEvent &b) {
+                     return a.sent.seq < b.sent.seq;
+                   });
+  return sorted;
+}
+
+double msBetween(const ServiceEvent &a, const ServiceEvent &b) {
+  return static_cast<double>(b.sent.ns - a.sent.ns) / 1e6;
 }
 
 void FakeService::clear() {

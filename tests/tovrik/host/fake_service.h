@@ -1,10 +1,15 @@
 // A lighting service for host tests: a thread that owns a top-level
 // "TOVRIK TALK" window, records every message it gets, and on request sends
-// attach messages and key-bitmap reports to the link's window.
+// attach messages and key-bitmap reports to the link's window.  The record
+// is one list of every kind of message in the order they were posted or
+// sent, each with its send time, so tests assert sequences across kinds and
+// time steps by when they were sent rather than when a poll noticed them.
 #ifndef TOVRIK_FAKE_SERVICE_H
 #define TOVRIK_FAKE_SERVICE_H
 
 #include <windows.h>
+
+#include "hostwin_test.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -21,7 +26,11 @@ struct ServiceEvent {
   DWORD cbData;     // WM_COPYDATA only
   ULONG_PTR dwData; // WM_COPYDATA only
   std::vector<uint8_t> data;
+  hostwin_stamp sent; // order and time of the post or send
 };
+
+// Milliseconds from the sending of `a` to that of `b`.
+double msBetween(const ServiceEvent &a, const ServiceEvent &b);
 
 class FakeService {
 public:

@@ -6,6 +6,7 @@
 
 #include <dlfcn.h>
 
+#include <atomic>
 #include <string>
 
 #include "fake_service.h"
@@ -49,6 +50,24 @@ bool loaded() {
 
 HWND linkWindow() {
   return FindWindowExW(HWND_MESSAGE, nullptr, kLinkClass, nullptr);
+}
+
+// Holds the loading thread inside the link's window procedure (which hands
+// this message on to DefWindowProcW) for 700 ms, well past the end of a
+// flash, and notes whether the window's procedure was swapped meanwhile.
+constexpr UINT kHoldMessage = WM_USER + 77;
+std::atomic<bool> swappedWhileInside{false};
+
+void holdInsideWindowProc(HWND, UINT msg, WPARAM, LPARAM) {
+  if (msg != kHoldMessage)
+    return;
+  for (int i = 0; i < 70; i++) {
+    Sleep(10);
+    WNDCLASSEXW wc{};
+    if (GetClassInfoExW(nullptr, kLinkClass, &wc) &&
+        wc.lpfnWndProc == DefWindowProcW)
+      swappedWhileInside = true;
+  }
 }
 
 size_t bitmapCount(FakeService &s) {
@@ -99,6 +118,26 @@ TEST(Reload, FreeDuringAFlashThenLoadAgain) {
   EXPECT_EQ(bitmapCount(service), 5u + 2u);
   FreeLibrary(api.module);
   EXPECT_FALSE(loaded());
+}
+
+// The last flash worker unloads the library while the loading thread is
+// inside the window procedure: the unload swaps nothing and lets the image
+// go only once that call has returned (else this test swaps early, then
+// returns into unmapped code).
+TEST(Reload, UnloadOnAWorkerWaitsForTheWindowProcedure) {
+  FakeService service;
+  Api api;
+  ASSERT_TRUE(api.load());
+  ASSERT_TRUE(api.init(nullptr, nullptr));
+  HWND own = linkWindow();
+  api.onDamage(nullptr, nullptr);
+  FreeLibrary(api.module);
+  hostwin_set_defproc_hook(holdInsideWindowProc);
+  SendMessageW(own, kHoldMessage, 0, 0);
+  hostwin_set_defproc_hook(nullptr);
+  EXPECT_FALSE(swappedWhileInside.load());
+  EXPECT_TRUE(pumpUntil([] { return !loaded(); }));
+  EXPECT_TRUE(pumpUntil([] { return linkWindow() == nullptr; }));
 }
 
 } // namespace

@@ -58,7 +58,63 @@ bool wellFormed(const ServiceEvent &e) {
                      barIsPrefix(e.data, kArmorFirstKey, kArmorKeys));
 }
 
+// The key colours (selector bytes 1, 1, 2) the service got, in order.
+std::vector<uint32_t> keyColours(const std::vector<ServiceEvent> &all) {
+  std::vector<uint32_t> out;
+  for (const auto &e : lights(all))
+    if (e.wp == 0x00010102u)
+      out.push_back(static_cast<uint32_t>(e.lp));
+  return out;
+}
+
+// Holds a flash worker's post of one colour until the test lets it go or
+// 300 ms pass: the moment at which another render could overtake it.
+struct PostHold {
+  static inline std::atomic<UINT> lightId{0};
+  static inline std::atomic<uint32_t> colour{0};
+  static inline std::atomic<DWORD> hostThread{0};
+  static inline std::atomic<bool> holding{false}, released{false};
+
+  static void hook(HWND, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg != lightId.load() || wp != 0x00010102u ||
+        static_cast<uint32_t>(lp) != colour.load() ||
+        GetCurrentThreadId() == hostThread.load())
+      return;
+    holding.store(true);
+    for (int i = 0; i < 300 && !released.load(); i++)
+      Sleep(1);
+  }
+};
+
 using StressTest = ServiceTest;
+
+// The flash's closing render posts green; while that post is held, the host
+// sets blue and updates.  Whatever the interleaving, the colour the service
+// sees last is the one recorded as sent, so the service ends on blue.
+TEST_F(StressTest, KeyColourPostsInTheOrderTheyAreRecorded) {
+  const jint green = 0x0000FF00, blue = 0x000000FF;
+  ASSERT_TRUE(M(init)(nullptr, nullptr));
+  M(setIlluminatedKeys)(nullptr, nullptr, 1, green);
+  M(update)(nullptr, nullptr);
+  PostHold::lightId = ids.lightControl;
+  PostHold::colour = green;
+  PostHold::hostThread = GetCurrentThreadId();
+  PostHold::holding = PostHold::released = false;
+  hostwin_set_post_hook(PostHold::hook);
+  M(onDamage)(nullptr, nullptr);
+  EXPECT_TRUE(pumpUntil([] { return PostHold::holding.load(); }));
+  M(setIlluminatedKeys)(nullptr, nullptr, 1, blue);
+  M(update)(nullptr, nullptr);
+  PostHold::released = true;
+  pumpUntil([] { return activeFlashWorkers.load() == 0; });
+  hostwin_set_post_hook(nullptr);
+  M(update)(nullptr, nullptr);
+  pumpUntil([] { return false; }, 30);
+  auto colours = keyColours(service->events());
+  ASSERT_FALSE(colours.empty());
+  EXPECT_EQ(colours.back(), static_cast<uint32_t>(blue));
+  EXPECT_EQ(controllerState.lastSentColor.load(), static_cast<uint32_t>(blue));
+}
 
 TEST_F(StressTest, EveryMethodAtOnceBesideReports) {
   ASSERT_TRUE(M(init)(nullptr, nullptr));
@@ -107,6 +163,16 @@ TEST_F(StressTest, EveryMethodAtOnceBesideReports) {
   pumpUntil([] { return false; }, 100);
   waiter.join();
   pumpUntil([] { return activeFlashWorkers.load() == 0; });
+
+  // The service was left on the colour recorded as sent, so one more render
+  // brings it to the key colour whatever order the racing renders took.
+  M(update)(nullptr, nullptr);
+  expectEvents(1);
+  auto colours = keyColours(service->events());
+  ASSERT_FALSE(colours.empty());
+  EXPECT_EQ(colours.back(), controllerState.keyColor.load());
+  EXPECT_EQ(controllerState.lastSentColor.load(),
+            controllerState.keyColor.load());
 
   auto sent = bitmaps(service->events());
   EXPECT_GT(rounds.load(), 100);

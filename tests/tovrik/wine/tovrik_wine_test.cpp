@@ -2,6 +2,7 @@
 // what reaches the service, byte for byte, through the real exports.
 // Usage: tovrik_wine_test <Tovrik.dll> <tovrik_service.exe> [case...]
 #include "check.h"
+#include "process_threads.h"
 #include "service_process.h"
 #include "tovrik_api.h"
 
@@ -328,6 +329,101 @@ TEST_CASE(unload_mid_flash_and_load_again) {
   api.unload(); // on the loading thread: window and class go at once
   CHECK(linkWindow() == nullptr);
   CHECK(!GetClassInfoExW(GetModuleHandleW(nullptr), kLinkClass, &wc));
+}
+
+// Keeps the service sending reports and attach messages to whatever link
+// window exists, and a thread of this program asking that window for its
+// title (which the link leaves to DefWindowProcW, a slow path), so that the
+// loading thread is inside the link's window procedure most of the time.
+struct Feeder {
+  ServiceProcess *service;
+  volatile LONG stop;
+  HANDLE threads[2];
+
+  bool stopping() { return InterlockedCompareExchange(&stop, 0, 0) != 0; }
+  static DWORD WINAPI serviceSends(LPVOID arg) {
+    auto *f = static_cast<Feeder *>(arg);
+    for (int i = 0; !f->stopping(); i++) {
+      f->service->run(3, (15 << 8) | (i & 0xFF)); // a report
+      f->service->run(i % 2 ? 1 : 2, 1);          // an attach
+    }
+    return 0;
+  }
+  static DWORD WINAPI titleAsks(LPVOID arg) {
+    auto *f = static_cast<Feeder *>(arg);
+    wchar_t title[64];
+    while (!f->stopping())
+      if (!SendMessageW(linkWindow(), WM_GETTEXT, 64,
+                        reinterpret_cast<LPARAM>(title)))
+        Sleep(0);
+    return 0;
+  }
+  explicit Feeder(ServiceProcess &s) : service(&s), stop(0) {
+    threads[0] = CreateThread(nullptr, 0, serviceSends, this, 0, nullptr);
+    threads[1] = CreateThread(nullptr, 0, titleAsks, this, 0, nullptr);
+  }
+  ~Feeder() {
+    InterlockedExchange(&stop, 1);
+    for (HANDLE t : threads) {
+      while (WaitForSingleObject(t, 0) == WAIT_TIMEOUT)
+        pumpFor(5);
+      CloseHandle(t);
+    }
+  }
+};
+
+// Handles messages without pausing until `done` or `ms` have passed, so the
+// window procedure runs as often as it can meanwhile.
+template <typename Done> bool busyPumpUntil(Done done, DWORD ms) {
+  DWORD end = GetTickCount() + ms;
+  while (!done() && static_cast<LONG>(end - GetTickCount()) > 0) {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+      DispatchMessageW(&m);
+  }
+  return done();
+}
+
+// 100 cycles of load, init, onDamage and free, while the service keeps
+// sending reports and attach messages to the loading thread.  Each flash
+// worker's exit unloads the library, on the worker, while this thread may
+// be inside the link's window procedure: the unload waits for it, and no
+// window, class or thread of a freed copy is left behind.
+TEST_CASE(load_free_cycles_during_flashes_and_reports_stress) {
+  ServiceProcess service;
+  CHECK(service.start(servicePath));
+  int threadsBefore = threadsOfThisProcess();
+  int stuck = 0, windowsLeft = 0;
+  {
+    Feeder feeder(service);
+    for (int cycle = 0; cycle < 100; cycle++) {
+      TovrikApi api;
+      if (!api.load(dllPath.c_str()) ||
+          api.init(nullptr, nullptr) != JNI_TRUE) {
+        CHECK(!"load and init");
+        break;
+      }
+      api.onDamage(nullptr, nullptr);
+      api.unload();
+      auto gone = [] { return GetModuleHandleA("Tovrik.dll") == nullptr; };
+      stuck += !busyPumpUntil(gone, 3000);
+      windowsLeft +=
+          !busyPumpUntil([] { return linkWindow() == nullptr; }, 500);
+    }
+  }
+  CHECK_EQ(stuck, 0);
+  CHECK_EQ(windowsLeft, 0);
+  // A last copy freed on this thread takes the class (left by the copies
+  // freed on workers) with it.
+  TovrikApi api;
+  CHECK(api.load(dllPath.c_str()));
+  api.unload();
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  CHECK(!GetClassInfoExW(GetModuleHandleW(nullptr), kLinkClass, &wc));
+  CHECK(linkWindow() == nullptr);
+  service.stop();
+  CHECK(threadsSettleTo(threadsBefore, 2000) <= threadsBefore);
 }
 
 } // namespace

@@ -1,13 +1,16 @@
 // UlvoLedInit against the in-memory registry and the stand-in engines.  The
-// binding's table lives as long as the process and no engine is ever
-// unloaded, so the cases run in this order in a process of their own: first
-// everything that must find nothing bound.
+// binding's table lives as long as its library, so each case loads a copy
+// of the library of its own, from a file of its own: every case starts from
+// an empty table whatever ran before it, and stands alone.  (An engine,
+// once loaded, stays loaded; cases that use one reset its record.)
 #include "alloc_hook.h"
 #include "ulvo_host.h"
 
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <fstream>
 
 namespace {
 
@@ -61,8 +64,31 @@ LongEnginePath::LongEnginePath(size_t length) {
   EXPECT_EQ(path.size(), length);
 }
 
+// A copy of the binding as a process that loads it for the first time has
+// it.
+struct FreshBinding {
+  std::string dir, path;
+  ulvoran_api::Api api;
+  FreshBinding() {
+    char base[] = "/tmp/ulvobindXXXXXX";
+    EXPECT_NE(mkdtemp(base), nullptr);
+    dir = base;
+    path = dir + "/UlvoranLedJNI.so";
+    std::ifstream from(ULVO_BINDING_PATH, std::ios::binary);
+    std::ofstream(path, std::ios::binary) << from.rdbuf();
+    EXPECT_TRUE(api.load(path.c_str()));
+  }
+  ~FreshBinding() {
+    if (api.module)
+      FreeLibrary(api.module);
+    unlink(path.c_str());
+    rmdir(dir.c_str());
+  }
+};
+
 TEST(UlvoranLoader, WithoutKeyOrValueNothingIsLoadedOrForwarded) {
-  const ulvoran_api::Api &api = binding();
+  FreshBinding fresh;
+  const ulvoran_api::Api &api = fresh.api;
   unregisterEngine();
   int before = loadCalls();
   EXPECT_FALSE(api.UlvoLedInit(env.jni(), nullptr));
@@ -76,7 +102,8 @@ TEST(UlvoranLoader, WithoutKeyOrValueNothingIsLoadedOrForwarded) {
 }
 
 TEST(UlvoranLoader, UnloadablePathLeavesTableUnbound) {
-  const ulvoran_api::Api &api = binding();
+  FreshBinding fresh;
+  const ulvoran_api::Api &api = fresh.api;
   registerEngine("/nonexistent/ulvo_engine.so");
   int before = loadCalls();
   EXPECT_FALSE(api.UlvoLedInit(env.jni(), nullptr));
@@ -86,7 +113,8 @@ TEST(UlvoranLoader, UnloadablePathLeavesTableUnbound) {
 }
 
 TEST(UlvoranLoader, ValuesBeyondTheBufferLoadNothing) {
-  const ulvoran_api::Api &api = binding();
+  FreshBinding fresh;
+  const ulvoran_api::Api &api = fresh.api;
   int before = loadCalls();
   LongEnginePath link(260); // 261 bytes with its NUL
   const std::string &tooLong = link.path;
@@ -103,7 +131,8 @@ TEST(UlvoranLoader, ValuesBeyondTheBufferLoadNothing) {
 }
 
 TEST(UlvoranLoader, ExpandableStringReachesLoaderUnexpanded) {
-  const ulvoran_api::Api &api = binding();
+  FreshBinding fresh;
+  const ulvoran_api::Api &api = fresh.api;
   setenv("ULVO_TEST_ENGINE", ULVO_ENGINE_COMPLETE, 1);
   const char value[] = "%ULVO_TEST_ENGINE%";
   setEngineValue(REG_EXPAND_SZ, value, sizeof value);
@@ -113,7 +142,8 @@ TEST(UlvoranLoader, ExpandableStringReachesLoaderUnexpanded) {
 }
 
 TEST(UlvoranLoader, EngineWithoutInitIsBoundButReportsFalse) {
-  const ulvoran_api::Api &api = binding();
+  FreshBinding fresh;
+  const ulvoran_api::Api &api = fresh.api;
   registerEngine(ULVO_ENGINE_NOINIT);
   EXPECT_FALSE(api.UlvoLedInit(env.jni(), nullptr));
   StubEngine s = stub(ULVO_ENGINE_NOINIT);
@@ -123,7 +153,8 @@ TEST(UlvoranLoader, EngineWithoutInitIsBoundButReportsFalse) {
 }
 
 TEST(UlvoranLoader, PathOfExactly260BytesLoads) {
-  const ulvoran_api::Api &api = binding();
+  FreshBinding fresh;
+  const ulvoran_api::Api &api = fresh.api;
   LongEnginePath link(259);
   const std::string &path = link.path;
   registerEngine(path);
@@ -138,7 +169,8 @@ TEST(UlvoranLoader, PathOfExactly260BytesLoads) {
 // A value stored without a terminator, shorter than the buffer: nothing
 // left in the buffer may follow it into the loader.
 TEST(UlvoranLoader, BinaryValueIsTakenByteForByte) {
-  const ulvoran_api::Api &api = binding();
+  FreshBinding fresh;
+  const ulvoran_api::Api &api = fresh.api;
   LongEnginePath link(259);
   registerEngine(link.path);
   api.UlvoLedInit(env.jni(), nullptr);
@@ -150,7 +182,8 @@ TEST(UlvoranLoader, BinaryValueIsTakenByteForByte) {
 }
 
 TEST(UlvoranLoader, EveryInitRunsTheEngineInitAndReturnsItsResult) {
-  const ulvoran_api::Api &api = binding();
+  FreshBinding fresh;
+  const ulvoran_api::Api &api = fresh.api;
   registerEngine(ULVO_ENGINE_COMPLETE);
   StubEngine s = stub(ULVO_ENGINE_COMPLETE);
   s.reset();
@@ -168,7 +201,8 @@ TEST(UlvoranLoader, EveryInitRunsTheEngineInitAndReturnsItsResult) {
 }
 
 TEST(UlvoranLoader, FailedReinitKeepsTheFirstBinding) {
-  const ulvoran_api::Api &api = binding();
+  FreshBinding fresh;
+  const ulvoran_api::Api &api = fresh.api;
   registerEngine(ULVO_ENGINE_COMPLETE);
   ASSERT_TRUE(api.UlvoLedInit(env.jni(), nullptr));
   StubEngine s = stub(ULVO_ENGINE_COMPLETE);
@@ -181,7 +215,8 @@ TEST(UlvoranLoader, FailedReinitKeepsTheFirstBinding) {
 }
 
 TEST(UlvoranLoader, MissingFlashSingleKeyFailsOnlyThatMethod) {
-  const ulvoran_api::Api &api = binding();
+  FreshBinding fresh;
+  const ulvoran_api::Api &api = fresh.api;
   registerEngine(ULVO_ENGINE_NOFLASH);
   EXPECT_TRUE(api.UlvoLedInit(env.jni(), nullptr));
   StubEngine s = stub(ULVO_ENGINE_NOFLASH);
@@ -196,13 +231,20 @@ TEST(UlvoranLoader, MissingFlashSingleKeyFailsOnlyThatMethod) {
   }
 }
 
-// Reinitialising many times keeps no key open and loads one module.
-TEST(UlvoranLoader, RepeatedInitsLeakNoKeyHandles) {
-  const ulvoran_api::Api &api = binding();
+// Reinitialising many times keeps no key open, and every open asks to read
+// in the process's own view: no KEY_WOW64_* flag.
+TEST(UlvoranLoader, RepeatedInitsReadOwnViewAndLeakNoKeyHandles) {
+  FreshBinding fresh;
+  const ulvoran_api::Api &api = fresh.api;
+  hostwin_reg_clear();
   registerEngine(ULVO_ENGINE_COMPLETE);
   for (int i = 0; i < 100; i++)
     ASSERT_TRUE(api.UlvoLedInit(env.jni(), nullptr));
   EXPECT_EQ(hostwin_reg_open_handles(), 0);
+  REGSAM masks[100];
+  ASSERT_EQ(hostwin_reg_open_masks(masks, 100), 100);
+  for (REGSAM m : masks)
+    EXPECT_EQ(m, static_cast<REGSAM>(KEY_READ));
 }
 
 } // namespace

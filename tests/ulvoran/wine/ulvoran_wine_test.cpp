@@ -7,6 +7,7 @@
 // binding keeps its table for the life of the process, so the cases run in
 // the order written, the unbound ones first.
 #include "../../common/check.h"
+#include "../../common/process_threads.h"
 #include "forward_cases.h"
 #include "mini_jni.h"
 #include "stub_engine.h"
@@ -264,6 +265,31 @@ TEST_CASE(engine_log_has_one_timed_line_per_call) {
   std::fclose(f);
   CHECK(lines > 50);
   CHECK_EQ(setLighting, 1);
+}
+
+// 100 cycles of loading a copy of the binding, UlvoLedInit, one forwarded
+// call and freeing it: every copy binds and forwards, every copy goes, and
+// no thread is left behind.  Last, because the program's own handle goes too.
+TEST_CASE(load_free_cycles) {
+  CHECK(registerEngine(kOwnView, complete));
+  FreeLibrary(api.module);
+  api = ulvoran_api::Api{};
+  int threadsBefore = threadsOfThisProcess();
+  int failed = 0, stuck = 0;
+  for (int cycle = 0; cycle < 100; cycle++) {
+    ulvoran_api::Api copy;
+    failed += !(copy.load(binding.c_str()) &&
+                copy.UlvoLedInit(env.jni(), nullptr) == 1 &&
+                copy.UlvoLedSetLighting(env.jni(), nullptr, 1, 2, 3) == 1);
+    if (copy.module)
+      FreeLibrary(copy.module);
+    stuck += GetModuleHandleA("UlvoranLedJNI.dll") != nullptr;
+  }
+  CHECK_EQ(failed, 0);
+  CHECK_EQ(stuck, 0);
+  CHECK(threadsSettleTo(threadsBefore, 2000) <= threadsBefore);
+  CHECK(api.load(binding.c_str()));
+  unregisterEngine(kOwnView);
 }
 
 } // namespace

@@ -223,9 +223,11 @@ bool parseSession(const std::string &text, Session *session,
     std::string line = trim(raw.substr(0, raw.find('#')));
     if (line.empty())
       continue;
+    std::vector<std::string> words = splitWords(line);
+    if (words.empty()) // only spacing that trim() keeps, such as \v or \f
+      continue;
     Call call;
     call.line = lineNo;
-    std::vector<std::string> words = splitWords(line);
     for (const std::string &w : words)
       call.text += (call.text.empty() ? "" : " ") + w;
     std::string err = parseLine(words, &call, &lastTime);

@@ -127,15 +127,18 @@ TEST(Session, EveryBadLineIsReportedAndNothingIsKept) {
   EXPECT_EQ(errors[1].rfind("line 4: time 40 goes back before 60", 0), 0u);
   EXPECT_EQ(errors[2].rfind("line 5:", 0), 0u);
   // A bad line's time still counts for the lines after it.
-  errors = errorsOf("0 tovrik init\n10 razer init\n5 tovrik update\n");
+  errors = errorsOf("0 tovrik init\n10 quolvex init\n5 tovrik update\n");
   ASSERT_EQ(errors.size(), 2u);
   EXPECT_EQ(errors[1], "line 3: time 5 goes back before 10");
 }
 
-TEST(Session, EqualTimesAndCommentsAreFine) {
+// A line of nothing but spacing (vertical tab and form feed included) is
+// blank, not a call without words.
+TEST(Session, EqualTimesCommentsAndBlankLinesAreFine) {
   Session s = parsed("0 tovrik init # take over\n"
                      "   0\ttovrik update\n"
-                     "# 5 razer init: only a comment\n");
+                     "# 5 quolvex init: only a comment\n"
+                     "\v\f\n");
   ASSERT_EQ(s.calls.size(), 2u);
   EXPECT_EQ(s.calls[1].line, 2);
 }
