@@ -272,8 +272,7 @@ Step duvekStep(const LogLine &l) {
 // Claims the unclaimed event of that step nearest to the expected time,
 // no earlier than notBefore and within the slack.
 int claimNearest(std::vector<Event> &events, Step step, int64_t expected,
-                 int64_t notBefore) {
-  const int64_t slack = 60000;
+                 int64_t notBefore, int64_t slack) {
   int best = -1;
   int64_t bestDist = slack + 1;
   for (size_t i = 0; i < events.size(); i++) {
@@ -314,11 +313,14 @@ void matchFlashes(Timeline *t, Board board, const Session &session,
     f.callUs = c.us;
     int64_t at = c.us;
     for (int k = 0; k < 4; k++) {
-      // The first red comes when the worker starts; the others follow it.
+      // The first red comes when the worker starts, which on a busy or
+      // emulated machine can take well over 100 ms; the others follow it
+      // by the pauses.
       int64_t expected = k == 0 ? c.us : f.stepUs[0] + kOffsets[k];
+      int64_t slack = k == 0 ? 1000000 : 60000;
       if (k > 0 && f.stepUs[0] < 0)
         break;
-      int i = claimNearest(events, kSteps[k], expected, at);
+      int i = claimNearest(events, kSteps[k], expected, at, slack);
       if (i < 0)
         break;
       f.stepUs[k] = events[i].us;
