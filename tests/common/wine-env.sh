@@ -33,10 +33,19 @@ wine_exe() {
 # half of the set-up fails and 64-bit programs still work; it is done again
 # once they can (natively, or under qemu-i386 registered by wine32_begin).
 [ -n "${VELQUOR_WINE32:-}" ] || wine32_mode
+# Another prefix of the project starts as a copy of the main one where that
+# is made: a copy takes seconds, making one minutes where 32-bit code is
+# emulated.
 ready=$WINEPREFIX/.velquor-ready
+base=$repo/build/wine-prefix
 if [ ! -f "$ready" ]; then
-  mkdir -p "$WINEPREFIX"
-  "$wine64" wineboot -i >/dev/null 2>&1 || true
+  if [ "$WINEPREFIX" != "$base" ] && [ -f "$base/.velquor-ready" ]; then
+    WINEPREFIX=$base wineserver -w
+    rm -rf "$WINEPREFIX" && cp -a "$base" "$WINEPREFIX"
+  else
+    mkdir -p "$WINEPREFIX"
+    "$wine64" wineboot -i >/dev/null 2>&1 || true
+  fi
   "$wine64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "$graphics" /f >/dev/null 2>&1
   "$wine64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   wineserver -w
