@@ -43,10 +43,12 @@ fi
 export VELQUOR_WINE_EMULATED=1
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
+# Output goes to a file, not a pipe: a process the dead run left behind (a
+# stand-in service, say) would hold a pipe open until it is killed.
 for try in 1 2; do
   rc=0
-  timeout -k 10 "${VELQUOR_EMULATED_LIMIT:-400}" "$@" 2>&1 | tee "$out" ||
-    rc=${PIPESTATUS[0]}
+  timeout -k 10 "${VELQUOR_EMULATED_LIMIT:-400}" "$@" >"$out" 2>&1 || rc=$?
+  cat "$out"
   if grep -qE '^[0-9]+ passed, [0-9]+ failed|^\[FAIL\]' "$out"; then
     exit "$rc"
   fi

@@ -30,9 +30,12 @@ done
 cd "$run"
 export TOVRIK_SERVICE_LOG=tovrik.log DVGLOW_LOG=dvglow.log ULVO_LED_LOG=ulvo.log
 wine_exe "./$(basename "$player")" --session "$session" "${args[@]}" || true
-# A player that ends early leaves no closing line: that is no result to check.
+# A player that ends early leaves no closing line: that is no result to
+# check.  Nor does it stop the service it started, which would hold the
+# test's output open.
 if ! tr -d '\r' <player.log 2>/dev/null | grep -q ' end$'; then
   echo "the player ended early, after $(awk '/ done /{n++} END{print n+0}' player.log 2>/dev/null) calls"
+  wineserver -k 2>/dev/null || true
   exit 1
 fi
 wine_exe "$check" "$session" "$build" "$run"
