@@ -5,19 +5,22 @@
 #                                  32-bit programs itself
 #   wine-run.sh --measure EXE ...  a measurement: a 32-bit one runs only
 #                                  where 32-bit code runs natively
+#   wine-run.sh --stress --32 ...  many threads at once (overlapping flash
+#                                  workers): likewise, as emulated 32-bit
+#                                  Wine is not reliable with them
 # 32-bit programs run as VELQUOR_WINE32 says (found out here when unset).
 # Natively, as they are.  Emulated, the programs leave out their timing
 # checks and stress cases, and a run that ends without any result (no
 # closing "N passed, N failed" and no failed case), or hangs past
-# VELQUOR_EMULATED_LIMIT seconds, gets one more try, then counts as skipped.  Where they cannot run at all, skipped.  Exit 77:
-# skipped.
+# VELQUOR_EMULATED_LIMIT seconds, gets one more try, then counts as
+# skipped.  Where they cannot run at all, skipped.  Exit 77: skipped.
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
-measure=0
-if [ "$1" = --measure ]; then
-  measure=1
-  shift
-fi
+native_only=
+case $1 in
+--measure) native_only="a measurement" && shift ;;
+--stress) native_only="many threads in one process" && shift ;;
+esac
 if [ "$1" = --32 ]; then
   shift
   case $1 in *.exe) set -- "$wine64" "$@" ;; esac
@@ -35,8 +38,8 @@ none)
   exit 77
   ;;
 esac
-if [ "$measure" = 1 ]; then
-  echo "skipped: a measurement, and 32-bit programs are only emulated here"
+if [ -n "$native_only" ]; then
+  echo "skipped: $native_only, and 32-bit programs are only emulated here"
   exit 77
 fi
 
@@ -47,7 +50,7 @@ trap 'rm -f "$out"' EXIT
 # stand-in service, say) would hold a pipe open until it is killed.
 for try in 1 2; do
   rc=0
-  timeout -k 10 "${VELQUOR_EMULATED_LIMIT:-400}" "$@" >"$out" 2>&1 || rc=$?
+  timeout -k 10 "${VELQUOR_EMULATED_LIMIT:-300}" "$@" >"$out" 2>&1 || rc=$?
   cat "$out"
   if grep -qE '^[0-9]+ passed, [0-9]+ failed|^\[FAIL\]' "$out"; then
     exit "$rc"
