@@ -8,6 +8,9 @@
 #   wine-run.sh --stress --32 ...  many threads at once (overlapping flash
 #                                  workers): likewise, as emulated 32-bit
 #                                  Wine is not reliable with them
+#   wine-run.sh --many-processes EXE ...  a program that starts many 32-bit
+#                                  processes: likewise, as each takes most
+#                                  of a minute to start under emulation
 # 32-bit programs run as VELQUOR_WINE32 says (found out here when unset).
 # Natively, as they are.  Emulated, the programs leave out their timing
 # checks and stress cases, and a run that ends without any result (no
@@ -20,6 +23,7 @@ native_only=
 case $1 in
 --measure) native_only="a measurement" && shift ;;
 --stress) native_only="many threads in one process" && shift ;;
+--many-processes) native_only="many 32-bit processes" && shift ;;
 esac
 if [ "$1" = --32 ]; then
   shift

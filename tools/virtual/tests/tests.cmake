@@ -31,7 +31,8 @@ target_include_directories(virtual_setup_test PRIVATE ${VELQUOR_TESTS_DIR}/commo
   ${VELQUOR_TESTS_DIR}/ulvoran/wine)
 target_link_libraries(virtual_setup_test PRIVATE advapi32)
 add_dependencies(virtual_setup_test virtual_engine_setup virtual_engine)
-velquor_wine_test(virtual_setup_${VELQUOR_ARCH} virtual_setup_test
+# Each step runs the 32-bit setup command as a process of its own.
+velquor_wine_test(virtual_setup_${VELQUOR_ARCH} --many-processes virtual_setup_test
   $<TARGET_FILE:virtual_engine_setup>)
 
 # Exactly the vendor's entry points, and only system DLLs imported.
