@@ -2,7 +2,8 @@
 add_executable(preview_player
   player/player_main.cpp player/jni_call.cpp player/platform.cpp
   player/bench.cpp)
-target_include_directories(preview_player PRIVATE player ${VELQUOR_JNI_INCLUDES})
+target_include_directories(preview_player PRIVATE player ${VELQUOR_JNI_INCLUDES}
+  ${CMAKE_SOURCE_DIR}/tests/common)
 target_link_libraries(preview_player PRIVATE preview_core user32 advapi32)
 
 # Where the preview command finds the player and the stand-ins of this

@@ -10,6 +10,8 @@
 #include "controller.h"
 #include "talk_link.h"
 
+using namespace tovrik;
+
 namespace {
 thread_local bool counting = false;
 thread_local long allocations = 0;
