@@ -42,33 +42,29 @@ if(BUILD_TESTING)
   target_link_libraries(preview_wine_check PRIVATE preview_core)
   set(_e2e ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine-e2e.sh)
   set(_runs ${CMAKE_CURRENT_BINARY_DIR}/wine-runs)
-  if(TARGET Tovrik AND TARGET Duvek AND TARGET UlvoranLedJNI
-     AND TARGET tovrik_service AND TARGET dvglow_complete
-     AND TARGET ulvo_engine_complete)
-    set(_play $<TARGET_FILE:preview_player>
-      --tovrik $<TARGET_FILE:Tovrik> --duvek $<TARGET_FILE:Duvek>
-      --ulvoran $<TARGET_FILE:UlvoranLedJNI>
-      --service ${_service}
-      --engine $<TARGET_FILE:ulvo_engine_complete>
-      --dvglow $<TARGET_FILE:dvglow_complete>)
-    # The 32-bit player runs as this machine can run 32-bit programs (or is
-    # skipped); the 64-bit one goes straight to Wine's 64-bit loader.
-    set(_runner "")
-    if(VELQUOR_ARCH STREQUAL x86)
-      set(_runner ${CMAKE_SOURCE_DIR}/tests/common/wine-run.sh --32)
-    endif()
-    foreach(session default bars)
-      if(session STREQUAL default)
-        set(_file ${CMAKE_CURRENT_SOURCE_DIR}/sessions/default.session)
-      else()
-        set(_file ${CMAKE_CURRENT_SOURCE_DIR}/tests/bars.session)
-      endif()
-      set(_name preview_e2e_${session}_${VELQUOR_ARCH})
-      add_test(NAME ${_name}
-        COMMAND ${_runner} ${_e2e} ${_runs}/${session}
-          $<TARGET_FILE:preview_wine_check> ${_file} -- ${_play})
-      set_tests_properties(${_name} PROPERTIES
-        LABELS wine RUN_SERIAL TRUE TIMEOUT 900 SKIP_RETURN_CODE 77)
-    endforeach()
+  set(_play $<TARGET_FILE:preview_player>
+    --tovrik $<TARGET_FILE:Tovrik> --duvek $<TARGET_FILE:Duvek>
+    --ulvoran $<TARGET_FILE:UlvoranLedJNI>
+    --service ${_service}
+    --engine $<TARGET_FILE:ulvo_engine_complete>
+    --dvglow $<TARGET_FILE:dvglow_complete>)
+  # The 32-bit player runs as this machine can run 32-bit programs (or is
+  # skipped); the 64-bit one goes straight to Wine's 64-bit loader.
+  set(_runner "")
+  if(VELQUOR_ARCH STREQUAL x86)
+    set(_runner ${CMAKE_SOURCE_DIR}/tests/common/wine-run.sh --32)
   endif()
+  foreach(session default bars)
+    if(session STREQUAL default)
+      set(_file ${CMAKE_CURRENT_SOURCE_DIR}/sessions/default.session)
+    else()
+      set(_file ${CMAKE_CURRENT_SOURCE_DIR}/tests/bars.session)
+    endif()
+    set(_name preview_e2e_${session}_${VELQUOR_ARCH})
+    add_test(NAME ${_name}
+      COMMAND ${_runner} ${_e2e} ${_runs}/${session}
+        $<TARGET_FILE:preview_wine_check> ${_file} -- ${_play})
+    set_tests_properties(${_name} PROPERTIES
+      LABELS wine RUN_SERIAL TRUE TIMEOUT 900 SKIP_RETURN_CODE 77)
+  endforeach()
 endif()

@@ -109,9 +109,11 @@ void registerClass() {
 }
 
 HWND createOwnWindow() {
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): HWND_MESSAGE is an integer
+  const HWND messageOnly = HWND_MESSAGE;
   HWND wnd = CreateWindowExW(
       0, kClassName, kWindowName, WS_DISABLED, CW_USEDEFAULT, CW_USEDEFAULT,
-      CW_USEDEFAULT, CW_USEDEFAULT, HWND_MESSAGE, nullptr, nullptr, nullptr);
+      CW_USEDEFAULT, CW_USEDEFAULT, messageOnly, nullptr, nullptr, nullptr);
   // Whatever class the window came from, its messages come here.
   if (wnd)
     SetWindowLongPtrW(wnd, GWLP_WNDPROC,
@@ -236,10 +238,12 @@ LRESULT CALLBACK TalkLink::windowProc(HWND wnd, UINT msg, WPARAM wp,
                                       LPARAM lp) {
   WindowProcEntry entry;
   if (isAttach(msg, lp)) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): an attach carries the HWND
     link.service.store(reinterpret_cast<HWND>(wp));
     return 0;
   }
   if (msg == WM_COPYDATA && wp == link.ledControlMsg && link.ledControlMsg) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): WM_COPYDATA's lParam
     const auto *cds = reinterpret_cast<const COPYDATASTRUCT *>(lp);
     if (cds) {
       AcquireSRWLockExclusive(&link.bitmapLock);
