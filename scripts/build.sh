@@ -8,8 +8,8 @@ scripts/deps.sh
 mkdir -p build
 for preset in mingw-x86 mingw-x64; do
   log=build/$preset-build.log
-  if ! { cmake --preset "$preset" -DBUILD_TESTING=OFF >"$log" 2>&1 &&
-    cmake --build "build/$preset" -j"$(nproc)" >>"$log" 2>&1; }; then
+  if ! { cmake --preset "$preset" >"$log" 2>&1 &&
+    cmake --build "build/$preset" -j"$(nproc)" --target dist_files >>"$log" 2>&1; }; then
     tail -n 40 "$log"
     exit 1
   fi

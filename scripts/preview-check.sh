@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath "${1:-out/preview}")
-render=${PREVIEW_RENDER:-build/preview-render/tools/preview/preview_render}
+render=${PREVIEW_RENDER:-build/host/tools/preview/preview_render}
 [ -f "$out/index.html" ] || { echo "no $out/index.html: run scripts/preview.sh" >&2; exit 1; }
 [ -x "$render" ] || { echo "no $render: run scripts/preview.sh" >&2; exit 1; }
 command -v chromium >/dev/null || { echo "chromium is not installed (apt-get install chromium)" >&2; exit 1; }

@@ -37,13 +37,11 @@ step() { echo "== $*" >&2; }
 # build DIR PRESET [TARGETS...]: configures, then builds the targets, or
 # for a MinGW folder the player and the stand-ins (preview_pieces).
 build() {
-  local dir=$1 preset=$2 log=build/$(basename "$1").log
+  local dir=$1 preset=$2 log=build/preview-build-$2.log
   shift 2
   mkdir -p build
-  # The stand-ins live with the tests, so the MinGW folders need them.
-  local testing=ON
-  [ "$preset" = host ] && testing=OFF
-  cmake --preset "$preset" -B "$dir" -DBUILD_TESTING=$testing >"$log" 2>&1 || {
+  # The folder of the preset, shared with scripts/build.sh and scripts/test.sh.
+  cmake --preset "$preset" >"$log" 2>&1 || {
     tail -n 30 "$log" >&2
     exit 1
   }
@@ -57,8 +55,8 @@ build() {
 }
 
 step "building the renderer and checking $(basename "$session")"
-build build/preview-render host preview_render
-render=build/preview-render/tools/preview/preview_render
+build build/host host preview_render
+render=build/host/tools/preview/preview_render
 "$render" --session "$session" --check
 step "building the DLLs"
 scripts/build.sh >/dev/null
@@ -84,14 +82,14 @@ esac
 
 step "building the player and stand-ins"
 for arch in "${archs[@]}"; do
-  build "build/preview-$arch" "mingw-$arch"
+  build "build/mingw-$arch" "mingw-$arch"
 done
 
 # stage ARCH: a fresh run folder with the player and the stand-ins; sets
 # the player's arguments in `args`.
 stage() {
   local arch=$1 dir=$out/.run/$1 player= tovrik_service= dvglow_complete= ulvo_engine_complete=
-  source "build/preview-$arch/preview-paths.sh"
+  source "build/mingw-$arch/preview-paths.sh"
   rm -rf "$dir" && mkdir -p "$dir"
   cp "$player" "$dir/"
   exe=$dir/$(basename "$player")

@@ -5,7 +5,7 @@
 // bar.
 #include <cstring>
 
-#include "duvek.h"
+#include "controller.h"
 #include "fuzz_input.h"
 
 using namespace duvek;
@@ -13,7 +13,7 @@ using namespace duvek;
 namespace {
 
 const int kMovement[] = {47, 68, 69, 70, 117, 20};
-const int kHealthFirst = 3, kArmorFirst = GridColumns + 2;
+const int kHealthFirst = 3, kArmorFirst = kGridColumns + 2;
 
 bool isMovement(int i) {
   for (int k : kMovement)
@@ -27,26 +27,26 @@ bool isMovement(int i) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   FuzzInput in{data, size};
   uint8_t flags = in.take<uint8_t>();
-  SteadyInputs s{in.take<int32_t>(), in.take<uint32_t>(), (flags & 1) != 0,
-                 (flags & 2) != 0,   in.take<float>(),    in.take<float>()};
+  FrameInputs s{in.take<int32_t>(), in.take<uint32_t>(), (flags & 1) != 0,
+                (flags & 2) != 0,   in.take<float>(),    in.take<float>()};
   uint32_t health = barCount(s.health, 12), armor = barCount(s.armor, 10);
   FUZZ_REQUIRE(health <= 12 && armor <= 10);
   KeyGridEffect e;
   std::memset(&e, 0xAA, sizeof e);
-  composeSteadyState(s, &e);
+  composeFrame(s, &e);
   bool movement = s.illuminatedKeys == 1;
-  for (int i = 0; i < GridSize; i++) {
+  for (int i = 0; i < kGridSize; i++) {
     FUZZ_REQUIRE(e.base.color[i] == (movement ? 0 : s.keyColor));
     uint32_t want = 0;
     if (movement && isMovement(i))
-      want = s.keyColor | KeySetFlag;
+      want = s.keyColor | kKeySetFlag;
     int h = i - kHealthFirst, a = i - kArmorFirst;
     if (s.showHealth && h >= 0 && h < 12)
       want = static_cast<uint32_t>(h) < health ? healthColor(health) : 0;
     if (s.showArmor && a >= 0 && a < 10)
-      want = static_cast<uint32_t>(a) < armor ? ArmorColor : 0;
+      want = static_cast<uint32_t>(a) < armor ? kArmorColor : 0;
     FUZZ_REQUIRE(e.keys.color[i] == want);
-    FUZZ_REQUIRE(want == 0 || (want & KeySetFlag));
+    FUZZ_REQUIRE(want == 0 || (want & kKeySetFlag));
   }
   return 0;
 }

@@ -12,19 +12,16 @@
 #include "../ulvoran/wine/ulvoran_api.h"
 #include "fuzz_input.h"
 #include "hostwin_test.h"
+#include "led_engine_key.h"
 
 namespace {
-
-const char kEngineKey[] = "SOFTWARE\\Classes\\CLSID\\"
-                          "{3F8C2D71-5B0E-4A96-8C47-D21E6B90F5A3}\\"
-                          "ServerBinary";
 
 ulvoran_api::Api &boundBinding(mini_jni::Env &env) {
   static ulvoran_api::Api api;
   static bool ready = [&] {
     const char path[] = ULVO_ENGINE_PATH;
-    hostwin_reg_set_value(HKEY_LOCAL_MACHINE, kEngineKey, nullptr, REG_SZ, path,
-                          sizeof path);
+    hostwin_reg_set_value(HKEY_LOCAL_MACHINE, kLedEngineKey, nullptr, REG_SZ,
+                          path, sizeof path);
     return api.load(ULVO_BINDING_PATH) && api.UlvoLedInit(env.jni(), nullptr);
   }();
   FUZZ_REQUIRE(ready);

@@ -11,12 +11,9 @@
 #include "../ulvoran/wine/ulvoran_api.h"
 #include "fuzz_input.h"
 #include "hostwin_test.h"
+#include "led_engine_key.h"
 
 namespace {
-
-const char kEngineKey[] = "SOFTWARE\\Classes\\CLSID\\"
-                          "{3F8C2D71-5B0E-4A96-8C47-D21E6B90F5A3}\\"
-                          "ServerBinary";
 
 // Only the stand-in engine loads; any other name fails as a missing file.
 int onlyTheEngine(const char *name) {
@@ -41,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   size_t length = in.size > 600 ? 600 : in.size;
   std::string value(reinterpret_cast<const char *>(in.data), length);
   hostwin_reg_clear();
-  hostwin_reg_set_value(HKEY_LOCAL_MACHINE, kEngineKey, nullptr, type,
+  hostwin_reg_set_value(HKEY_LOCAL_MACHINE, kLedEngineKey, nullptr, type,
                         value.data(), static_cast<DWORD>(value.size()));
   int loadsBefore = hostwin_load_calls();
   api.UlvoLedInit(env.jni(), nullptr);

@@ -4,8 +4,10 @@
 // never above the bar's length.
 #include <cstring>
 
-#include "frame.h"
+#include "compose.h"
 #include "fuzz_input.h"
+
+using namespace tovrik;
 
 namespace {
 

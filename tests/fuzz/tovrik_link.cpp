@@ -12,6 +12,8 @@
 #include "fuzz_input.h"
 #include "talk_link.h"
 
+using namespace tovrik;
+
 namespace {
 
 UINT id(const char *name) { return RegisterWindowMessageA(name); }

@@ -2,7 +2,8 @@
 add_executable(preview_player
   player/player_main.cpp player/jni_call.cpp player/platform.cpp
   player/bench.cpp)
-target_include_directories(preview_player PRIVATE player ${VELQUOR_JNI_INCLUDES})
+target_include_directories(preview_player PRIVATE player ${VELQUOR_JNI_INCLUDES}
+  ${CMAKE_SOURCE_DIR}/tests/common)
 target_link_libraries(preview_player PRIVATE preview_core user32 advapi32)
 
 # Where the preview command finds the player and the stand-ins of this
@@ -41,38 +42,34 @@ if(BUILD_TESTING)
   target_link_libraries(preview_wine_check PRIVATE preview_core)
   set(_e2e ${CMAKE_CURRENT_SOURCE_DIR}/tests/wine-e2e.sh)
   set(_runs ${CMAKE_CURRENT_BINARY_DIR}/wine-runs)
-  if(TARGET Tovrik AND TARGET Duvek AND TARGET UlvoranLedJNI
-     AND TARGET tovrik_service AND TARGET dvglow_complete
-     AND TARGET ulvo_engine_complete)
-    set(_play $<TARGET_FILE:preview_player>
-      --tovrik $<TARGET_FILE:Tovrik> --duvek $<TARGET_FILE:Duvek>
-      --ulvoran $<TARGET_FILE:UlvoranLedJNI>
-      --service ${_service}
-      --engine $<TARGET_FILE:ulvo_engine_complete>
-      --dvglow $<TARGET_FILE:dvglow_complete>)
-    # The 32-bit player runs as this machine can run 32-bit programs (or is
-    # skipped); the 64-bit one goes straight to Wine's 64-bit loader.  The
-    # default session's overlapping flashes run many threads at once, which
-    # emulated 32-bit Wine does not survive reliably.
-    foreach(session default bars)
-      set(_runner "")
-      if(session STREQUAL default)
-        set(_file ${CMAKE_CURRENT_SOURCE_DIR}/sessions/default.session)
-        if(VELQUOR_ARCH STREQUAL x86)
-          set(_runner ${CMAKE_SOURCE_DIR}/tests/common/wine-run.sh --stress --32)
-        endif()
-      else()
-        set(_file ${CMAKE_CURRENT_SOURCE_DIR}/tests/bars.session)
-        if(VELQUOR_ARCH STREQUAL x86)
-          set(_runner ${CMAKE_SOURCE_DIR}/tests/common/wine-run.sh --32)
-        endif()
+  set(_play $<TARGET_FILE:preview_player>
+    --tovrik $<TARGET_FILE:Tovrik> --duvek $<TARGET_FILE:Duvek>
+    --ulvoran $<TARGET_FILE:UlvoranLedJNI>
+    --service ${_service}
+    --engine $<TARGET_FILE:ulvo_engine_complete>
+    --dvglow $<TARGET_FILE:dvglow_complete>)
+  # The 32-bit player runs as this machine can run 32-bit programs (or is
+  # skipped); the 64-bit one goes straight to Wine's 64-bit loader.  The
+  # default session's overlapping flashes run many threads at once, which
+  # emulated 32-bit Wine does not survive reliably.
+  foreach(session default bars)
+    set(_runner "")
+    if(session STREQUAL default)
+      set(_file ${CMAKE_CURRENT_SOURCE_DIR}/sessions/default.session)
+      if(VELQUOR_ARCH STREQUAL x86)
+        set(_runner ${CMAKE_SOURCE_DIR}/tests/common/wine-run.sh --stress --32)
       endif()
-      set(_name preview_e2e_${session}_${VELQUOR_ARCH})
-      add_test(NAME ${_name}
-        COMMAND ${_runner} ${_e2e} ${_runs}/${session}
-          $<TARGET_FILE:preview_wine_check> ${_file} -- ${_play})
-      set_tests_properties(${_name} PROPERTIES
-        LABELS wine RUN_SERIAL TRUE TIMEOUT 900 SKIP_RETURN_CODE 77)
-    endforeach()
-  endif()
+    else()
+      set(_file ${CMAKE_CURRENT_SOURCE_DIR}/tests/bars.session)
+      if(VELQUOR_ARCH STREQUAL x86)
+        set(_runner ${CMAKE_SOURCE_DIR}/tests/common/wine-run.sh --32)
+      endif()
+    endif()
+    set(_name preview_e2e_${session}_${VELQUOR_ARCH})
+    add_test(NAME ${_name}
+      COMMAND ${_runner} ${_e2e} ${_runs}/${session}
+        $<TARGET_FILE:preview_wine_check> ${_file} -- ${_play})
+    set_tests_properties(${_name} PROPERTIES
+      LABELS wine RUN_SERIAL TRUE TIMEOUT 900 SKIP_RETURN_CODE 77)
+  endforeach()
 endif()

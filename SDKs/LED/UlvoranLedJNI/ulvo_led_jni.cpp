@@ -18,24 +18,12 @@ LedEngine ulvoran::ledEngine;
 
 namespace {
 
-jboolean callEngine0(LedEntry e) {
-  EngineFn0 fn = ledEntry<EngineFn0>(e);
-  return fn ? fn() : JNI_FALSE;
-}
-
-jboolean callEngine1(LedEntry e, jint a) {
-  EngineFn1 fn = ledEntry<EngineFn1>(e);
-  return fn ? fn(a) : JNI_FALSE;
-}
-
-jboolean callEngine4(LedEntry e, jint a, jint b, jint c, jint d) {
-  EngineFn4 fn = ledEntry<EngineFn4>(e);
-  return fn ? fn(a, b, c, d) : JNI_FALSE;
-}
-
-jboolean callEngine5(LedEntry e, jint a, jint b, jint c, jint d, jint f) {
-  EngineFn5 fn = ledEntry<EngineFn5>(e);
-  return fn ? fn(a, b, c, d, f) : JNI_FALSE;
+// Calls the entry as its own function type with the arguments as they came,
+// or answers false when the entry is not bound.
+template <class Fn, class... Args>
+jboolean callEngine(LedEntry entry, Args... args) {
+  Fn fn = ledEntry<Fn>(entry);
+  return fn ? fn(args...) : JNI_FALSE;
 }
 
 } // namespace
@@ -45,55 +33,54 @@ extern "C" {
 JNIEXPORT jboolean JNICALL ULVO_METHOD(UlvoLedInit)(JNIEnv *, jclass) {
   if (!loadLedEngine())
     return JNI_FALSE;
-  return callEngine0(kInit);
+  return callEngine<EngineFn0>(kInit);
 }
 
-JNIEXPORT jboolean JNICALL ULVO_METHOD(UlvoLedSetTargetDevice)(JNIEnv *, jclass,
-                                                               jint device) {
-  return callEngine1(kSetTargetDevice, device);
+JNIEXPORT jboolean JNICALL
+ULVO_METHOD(UlvoLedSetTargetDevice)(JNIEnv *, jclass, jint targetDevice) {
+  return callEngine<EngineFn1>(kSetTargetDevice, targetDevice);
 }
 
 JNIEXPORT jboolean JNICALL ULVO_METHOD(UlvoLedSaveCurrentLighting)(JNIEnv *,
                                                                    jclass) {
-  return callEngine0(kSaveCurrentLighting);
+  return callEngine<EngineFn0>(kSaveCurrentLighting);
 }
 
 JNIEXPORT jboolean JNICALL ULVO_METHOD(UlvoLedSetLighting)(JNIEnv *, jclass,
-                                                           jint a, jint b,
-                                                           jint c) {
-  EngineFn3 fn = ledEntry<EngineFn3>(kSetLighting);
-  return fn ? fn(a, b, c) : JNI_FALSE;
+                                                           jint red, jint green,
+                                                           jint blue) {
+  return callEngine<EngineFn3>(kSetLighting, red, green, blue);
 }
 
 JNIEXPORT jboolean JNICALL ULVO_METHOD(UlvoLedRestoreLighting)(JNIEnv *,
                                                                jclass) {
-  return callEngine0(kRestoreLighting);
+  return callEngine<EngineFn0>(kRestoreLighting);
 }
 
 JNIEXPORT jboolean JNICALL ULVO_METHOD(UlvoLedSaveLightingForKey)(JNIEnv *,
                                                                   jclass,
                                                                   jint key) {
-  return callEngine1(kSaveLightingForKey, key);
+  return callEngine<EngineFn1>(kSaveLightingForKey, key);
 }
 
 JNIEXPORT jboolean JNICALL ULVO_METHOD(UlvoLedRestoreLightingForKey)(JNIEnv *,
                                                                      jclass,
                                                                      jint key) {
-  return callEngine1(kRestoreLightingForKey, key);
+  return callEngine<EngineFn1>(kRestoreLightingForKey, key);
 }
 
-JNIEXPORT jboolean JNICALL ULVO_METHOD(UlvoLedFlashLighting)(JNIEnv *, jclass,
-                                                             jint a, jint b,
-                                                             jint c, jint d,
-                                                             jint e) {
-  return callEngine5(kFlashLighting, a, b, c, d, e);
+JNIEXPORT jboolean JNICALL
+ULVO_METHOD(UlvoLedFlashLighting)(JNIEnv *, jclass, jint red, jint green,
+                                  jint blue, jint duration, jint interval) {
+  return callEngine<EngineFn5>(kFlashLighting, red, green, blue, duration,
+                               interval);
 }
 
-JNIEXPORT jboolean JNICALL ULVO_METHOD(UlvoLedPulseLighting)(JNIEnv *, jclass,
-                                                             jint a, jint b,
-                                                             jint c, jint d,
-                                                             jint e) {
-  return callEngine5(kPulseLighting, a, b, c, d, e);
+JNIEXPORT jboolean JNICALL
+ULVO_METHOD(UlvoLedPulseLighting)(JNIEnv *, jclass, jint red, jint green,
+                                  jint blue, jint duration, jint interval) {
+  return callEngine<EngineFn5>(kPulseLighting, red, green, blue, duration,
+                               interval);
 }
 
 // The engine takes a native buffer and no length, so the array is copied
@@ -102,8 +89,7 @@ JNIEXPORT jboolean JNICALL ULVO_METHOD(UlvoLedPulseLighting)(JNIEnv *, jclass,
 // array still reaches the engine, with a valid (one-byte) buffer.
 JNIEXPORT jboolean JNICALL ULVO_METHOD(UlvoLedSetLightingFromBitmap)(
     JNIEnv *env, jclass, jbyteArray bitmap) {
-  EngineFnBitmap fn = ledEntry<EngineFnBitmap>(kSetLightingFromBitmap);
-  if (!fn || !bitmap)
+  if (!ledEntry<EngineFnBitmap>(kSetLightingFromBitmap) || !bitmap)
     return JNI_FALSE;
   jsize length = env->GetArrayLength(bitmap);
   if (length < 0)
@@ -112,56 +98,62 @@ JNIEXPORT jboolean JNICALL ULVO_METHOD(UlvoLedSetLightingFromBitmap)(
   if (!copy)
     return JNI_FALSE;
   env->GetByteArrayRegion(bitmap, 0, length, copy);
-  EngineBool result = fn(reinterpret_cast<unsigned char *>(copy));
+  jboolean result = callEngine<EngineFnBitmap>(
+      kSetLightingFromBitmap, reinterpret_cast<unsigned char *>(copy));
   delete[] copy;
   return result;
 }
 
 JNIEXPORT jboolean JNICALL ULVO_METHOD(UlvoLedSetLightingForKeyWithScanCode)(
-    JNIEnv *, jclass, jint a, jint b, jint c, jint d) {
-  return callEngine4(kSetLightingForKeyWithScanCode, a, b, c, d);
+    JNIEnv *, jclass, jint key, jint red, jint green, jint blue) {
+  return callEngine<EngineFn4>(kSetLightingForKeyWithScanCode, key, red, green,
+                               blue);
 }
 
 JNIEXPORT jboolean JNICALL ULVO_METHOD(UlvoLedSetLightingForKeyWithHidCode)(
-    JNIEnv *, jclass, jint a, jint b, jint c, jint d) {
-  return callEngine4(kSetLightingForKeyWithHidCode, a, b, c, d);
+    JNIEnv *, jclass, jint key, jint red, jint green, jint blue) {
+  return callEngine<EngineFn4>(kSetLightingForKeyWithHidCode, key, red, green,
+                               blue);
 }
 
 JNIEXPORT jboolean JNICALL ULVO_METHOD(UlvoLedSetLightingForKeyWithQuartzCode)(
-    JNIEnv *, jclass, jint a, jint b, jint c, jint d) {
-  return callEngine4(kSetLightingForKeyWithQuartzCode, a, b, c, d);
+    JNIEnv *, jclass, jint key, jint red, jint green, jint blue) {
+  return callEngine<EngineFn4>(kSetLightingForKeyWithQuartzCode, key, red,
+                               green, blue);
 }
 
 JNIEXPORT jboolean JNICALL ULVO_METHOD(UlvoLedSetLightingForKeyWithKeyName)(
-    JNIEnv *, jclass, jint a, jint b, jint c, jint d) {
-  return callEngine4(kSetLightingForKeyWithKeyName, a, b, c, d);
+    JNIEnv *, jclass, jint key, jint red, jint green, jint blue) {
+  return callEngine<EngineFn4>(kSetLightingForKeyWithKeyName, key, red, green,
+                               blue);
 }
 
-JNIEXPORT jboolean JNICALL ULVO_METHOD(UlvoLedFlashSingleKey)(JNIEnv *, jclass,
-                                                              jint a, jint b,
-                                                              jint c, jint d,
-                                                              jint e, jint f) {
-  EngineFn6 fn = ledEntry<EngineFn6>(kFlashSingleKey);
-  return fn ? fn(a, b, c, d, e, f) : JNI_FALSE;
+JNIEXPORT jboolean JNICALL ULVO_METHOD(UlvoLedFlashSingleKey)(
+    JNIEnv *, jclass, jint key, jint red, jint green, jint blue, jint duration,
+    jint interval) {
+  return callEngine<EngineFn6>(kFlashSingleKey, key, red, green, blue, duration,
+                               interval);
 }
 
 // The Java boolean may hold any nonzero byte; the engine's is 0 or 1.
 JNIEXPORT jboolean JNICALL ULVO_METHOD(UlvoLedPulseSingleKey)(
-    JNIEnv *, jclass, jint a, jint b, jint c, jint d, jint e, jint f, jint g,
-    jint h, jboolean infinite) {
-  EngineFnPulseKey fn = ledEntry<EngineFnPulseKey>(kPulseSingleKey);
+    JNIEnv *, jclass, jint key, jint startRed, jint startGreen, jint startBlue,
+    jint endRed, jint endGreen, jint endBlue, jint duration,
+    jboolean infinite) {
   EngineBool flag = infinite != 0 ? 1 : 0;
-  return fn ? fn(a, b, c, d, e, f, g, h, flag) : JNI_FALSE;
+  return callEngine<EngineFnPulseKey>(kPulseSingleKey, key, startRed,
+                                      startGreen, startBlue, endRed, endGreen,
+                                      endBlue, duration, flag);
 }
 
 JNIEXPORT jboolean JNICALL ULVO_METHOD(UlvoLedStopEffectsOnKey)(JNIEnv *,
                                                                 jclass,
                                                                 jint key) {
-  return callEngine1(kStopEffectsOnKey, key);
+  return callEngine<EngineFn1>(kStopEffectsOnKey, key);
 }
 
 JNIEXPORT jboolean JNICALL ULVO_METHOD(UlvoLedStopEffects)(JNIEnv *, jclass) {
-  return callEngine0(kStopEffects);
+  return callEngine<EngineFn0>(kStopEffects);
 }
 
 // Forwarded only: the engine stays loaded and bound afterwards.

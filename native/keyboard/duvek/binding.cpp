@@ -1,21 +1,22 @@
 // The binding of "DvGlowSDK.dll": loading, the start and stop handshake with
 // the library, and the one lock that keeps draws and the library's release
 // from overlapping.
-#include "duvek.h"
+#include "binding.h"
 
 #include <windows.h>
+
+#include "controller.h"
 
 namespace duvek {
 
 EffectApi effectApi;
-ControllerState controllerState;
 
 namespace {
 
-constexpr int32_t ServiceNotActive = 1062;
-constexpr int32_t ElementNotFound = 1168;
-constexpr int32_t InvalidState = 5023;
-constexpr int32_t NoUnInit = -1;
+constexpr int32_t kServiceNotActive = 1062;
+constexpr int32_t kElementNotFound = 1168;
+constexpr int32_t kInvalidState = 5023;
+constexpr int32_t kNoUnInit = -1;
 
 // Draws hold it shared and init0 and unInit0 exclusive: unInit0 waits, in
 // the system's wait rather than a spin, until the draws in flight have
@@ -76,39 +77,39 @@ HMODULE loadEffectLibrary() {
 
 } // namespace
 
-int32_t initBinding() {
+int32_t init() {
   ExclusiveGuard guard;
   setInitialized(false);
   HMODULE module = loadedModule();
   if (!module) {
     module = loadEffectLibrary();
     if (!module)
-      return ServiceNotActive;
+      return kServiceNotActive;
     effectApi.module.store(module);
   }
   if (effectApi.Init.load())
-    return InvalidState;
-  InitFn init = lookUp<InitFn>(module, "Init");
-  effectApi.Init.store(init);
-  if (!init)
-    return ElementNotFound;
-  int32_t rc = init();
+    return kInvalidState;
+  PlainFn start = lookUp<PlainFn>(module, "Init");
+  effectApi.Init.store(start);
+  if (!start)
+    return kElementNotFound;
+  int32_t rc = start();
   if (rc != 0)
     return rc;
   if (!bindKeptEntries(module))
-    return ElementNotFound;
+    return kElementNotFound;
   setInitialized(true);
   return 0;
 }
 
-int32_t unInitBinding() {
+int32_t unInit() {
   ExclusiveGuard guard;
   setInitialized(false);
   HMODULE module = loadedModule();
-  int32_t result = InvalidState;
+  int32_t result = kInvalidState;
   if (module) {
-    PlainFn unInit = lookUp<PlainFn>(module, "UnInit");
-    result = unInit ? unInit() : NoUnInit;
+    PlainFn stop = lookUp<PlainFn>(module, "UnInit");
+    result = stop ? stop() : kNoUnInit;
     FreeLibrary(module);
     effectApi.module.store(nullptr);
   }

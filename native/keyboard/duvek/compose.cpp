@@ -1,22 +1,12 @@
 // The steady-state picture and its helpers: plain arithmetic on the lighting
 // inputs, nothing of the library or of Windows.
-#include "duvek.h"
+#include "compose.h"
 
 #include <cfloat>
 #include <cmath>
 #include <cstring>
 
 namespace duvek {
-
-namespace {
-
-constexpr int MovementKeys[] = {47, 68, 69, 70, 117, 20};
-constexpr int HealthFirstKey = 0 * GridColumns + 3;
-constexpr int ArmorFirstKey = 1 * GridColumns + 2;
-constexpr uint32_t HealthLength = 12;
-constexpr uint32_t ArmorLength = 10;
-
-} // namespace
 
 uint32_t toEffectColor(int32_t javaColor) {
   uint32_t c = static_cast<uint32_t>(javaColor);
@@ -50,7 +40,7 @@ uint32_t barCount(float fraction, uint32_t length) {
 static constexpr uint32_t healthColorOf(uint32_t lit) {
   uint32_t green = static_cast<uint32_t>(lit / 12.0 * 255.0) & 0xFFu;
   uint32_t red = static_cast<uint32_t>((12.0 - lit) / 12.0 * 255.0) & 0xFFu;
-  return KeySetFlag | (green << 8) | red;
+  return kKeySetFlag | (green << 8) | red;
 }
 
 namespace {
@@ -60,24 +50,24 @@ namespace {
 // looping over a variable count.
 template <uint32_t Length> struct BarRows { uint32_t row[Length + 1][Length]; };
 
-constexpr BarRows<HealthLength> makeHealthBars() {
-  BarRows<HealthLength> t{};
-  for (uint32_t n = 0; n <= HealthLength; n++)
+constexpr BarRows<kHealthKeys> makeHealthBars() {
+  BarRows<kHealthKeys> t{};
+  for (uint32_t n = 0; n <= kHealthKeys; n++)
     for (uint32_t j = 0; j < n; j++)
       t.row[n][j] = healthColorOf(n);
   return t;
 }
 
-constexpr BarRows<ArmorLength> makeArmorBars() {
-  BarRows<ArmorLength> t{};
-  for (uint32_t n = 0; n <= ArmorLength; n++)
+constexpr BarRows<kArmorKeys> makeArmorBars() {
+  BarRows<kArmorKeys> t{};
+  for (uint32_t n = 0; n <= kArmorKeys; n++)
     for (uint32_t j = 0; j < n; j++)
-      t.row[n][j] = ArmorColor;
+      t.row[n][j] = kArmorColor;
   return t;
 }
 
-constexpr BarRows<HealthLength> HealthBars = makeHealthBars();
-constexpr BarRows<ArmorLength> ArmorBars = makeArmorBars();
+constexpr BarRows<kHealthKeys> kHealthBars = makeHealthBars();
+constexpr BarRows<kArmorKeys> kArmorBars = makeArmorBars();
 
 } // namespace
 
@@ -85,7 +75,7 @@ uint32_t healthColor(uint32_t lit) {
   constexpr uint32_t none = healthColorOf(0);
   if (lit == 0)
     return none;
-  return HealthBars.row[lit < HealthLength ? lit : HealthLength][0];
+  return kHealthBars.row[lit < kHealthKeys ? lit : kHealthKeys][0];
 }
 
 void fillColorGrid(ColorGrid *grid, uint32_t color) {
@@ -97,39 +87,29 @@ void fillColorGrid(ColorGrid *grid, uint32_t color) {
 // a zeroed key grid in any order.  Everything is worked out from the inputs
 // before the block is touched: the compiler must assume `out` may alias
 // `in`, and would otherwise read the inputs again after the zeroing.
-void composeSteadyState(const SteadyInputs &in, KeyGridEffect *out) {
+void composeFrame(const FrameInputs &in, KeyGridEffect *out) {
   const bool movement = in.illuminatedKeys == 1;
   const uint32_t color = in.keyColor;
   const uint32_t *health =
-      in.showHealth ? HealthBars.row[barCount(in.health, HealthLength)]
+      in.showHealth ? kHealthBars.row[barCount(in.health, kHealthKeys)]
                     : nullptr;
   const uint32_t *armor =
-      in.showArmor ? ArmorBars.row[barCount(in.armor, ArmorLength)] : nullptr;
+      in.showArmor ? kArmorBars.row[barCount(in.armor, kArmorKeys)] : nullptr;
   if (movement) {
     std::memset(out, 0, sizeof *out);
 #pragma GCC unroll 6
-    for (int index : MovementKeys)
-      out->keys.color[index] = color | KeySetFlag;
+    for (int index : kMovementKeys)
+      out->keys.color[index] = color | kKeySetFlag;
   } else {
     fillColorGrid(&out->base, color);
     std::memset(&out->keys, 0, sizeof out->keys);
   }
   if (health)
-    std::memcpy(&out->keys.color[HealthFirstKey], health,
-                sizeof HealthBars.row[0]);
+    std::memcpy(&out->keys.color[kHealthFirstKey], health,
+                sizeof kHealthBars.row[0]);
   if (armor)
-    std::memcpy(&out->keys.color[ArmorFirstKey], armor,
-                sizeof ArmorBars.row[0]);
-}
-
-SteadyInputs readSteadyInputs() {
-  const ControllerState &s = controllerState;
-  return SteadyInputs{s.illuminatedKeys.load(std::memory_order_relaxed),
-                      s.keyColor.load(std::memory_order_relaxed),
-                      s.showHealth.load(std::memory_order_relaxed),
-                      s.showArmor.load(std::memory_order_relaxed),
-                      s.health.load(std::memory_order_relaxed),
-                      s.armor.load(std::memory_order_relaxed)};
+    std::memcpy(&out->keys.color[kArmorFirstKey], armor,
+                sizeof kArmorBars.row[0]);
 }
 
 } // namespace duvek

@@ -2,19 +2,16 @@
 
 #include <windows.h>
 
-#include "frame.h"
+#include "compose.h"
 #include "talk_link.h"
 
+namespace tovrik {
+
 ControllerState controllerState;
-std::atomic<int> activeFlashWorkers{0};
 
 namespace {
 
-void postColor(uint8_t first, uint32_t color) {
-  TalkLink::postLight(first, 1, 2, static_cast<uint8_t>(color >> 16),
-                      static_cast<uint8_t>(color >> 8),
-                      static_cast<uint8_t>(color));
-}
+std::atomic<int> flashThreads{0};
 
 // Taken only around a colour's check, post and record, never across a send
 // or a pause.  Without it two renders could record their colours in one
@@ -23,6 +20,13 @@ void postColor(uint8_t first, uint32_t color) {
 // A slim lock needs no set-up or clean-up, so it is safe from load to
 // unload whichever thread those run on.
 SRWLOCK colorLock = SRWLOCK_INIT;
+
+void postColor(uint8_t target, uint32_t color) {
+  TalkLink::postLight(target, kLightSteadyMode, kLightSteadyEffect,
+                      static_cast<uint8_t>(color >> 16),
+                      static_cast<uint8_t>(color >> 8),
+                      static_cast<uint8_t>(color));
+}
 
 // Posts the key colour if it is not the one last posted.  The post comes
 // before the record, so a render that finds the colour already recorded
@@ -34,7 +38,7 @@ void postKeyColorIfChanged(uint32_t color) {
     return;
   AcquireSRWLockExclusive(&colorLock);
   if (last.load() != color) {
-    postColor(1, color);
+    postColor(kLightTargetKeys, color);
     last.store(color);
   }
   ReleaseSRWLockExclusive(&colorLock);
@@ -46,26 +50,55 @@ FrameInputs currentInputs() {
                      s.showArmor.load(), s.health.load(), s.armor.load()};
 }
 
-// The worker holds a reference to this library for its whole life, so a
+// The thread holds a reference to this library for its whole life, so a
 // host that frees the library mid-flash never leaves it running unmapped
 // code; the last reference goes as the thread exits.
-DWORD WINAPI flashWorker(LPVOID module) {
-  damageFlash(nullptr);
-  activeFlashWorkers.fetch_sub(1);
+DWORD WINAPI flashThread(LPVOID module) {
+  damageFlash();
+  flashThreads.fetch_sub(1);
   if (module)
     FreeLibraryAndExitThread(static_cast<HMODULE>(module), 0);
   return 0;
 }
 
-HMODULE pinThisLibrary() {
+HMODULE pinOwnModule() {
   HMODULE self = nullptr;
   if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                          reinterpret_cast<LPCWSTR>(&flashWorker), &self))
+                          reinterpret_cast<LPCWSTR>(&flashThread), &self))
     return nullptr;
   return self;
 }
 
 } // namespace
+
+bool init() {
+  controllerState.initialized.store(false);
+  if (!TalkLink::findService())
+    return false;
+  TalkLink::setSdkMode(1);
+  TalkLink::clearKeys();
+  controllerState.initialized.store(true);
+  return true;
+}
+
+void unInit() {
+  TalkLink::restoreLight();
+  TalkLink::setSdkMode(0);
+}
+
+void setIlluminatedKeys(int32_t mode, int32_t color) {
+  controllerState.illuminatedKeys.store(mode);
+  controllerState.keyColor.store(static_cast<uint32_t>(color));
+}
+
+void setShowHealth(bool show) { controllerState.showHealth.store(show); }
+
+void setShowArmor(bool show) { controllerState.showArmor.store(show); }
+
+void updateHealthAndArmor(float health, float armor) {
+  controllerState.health.store(health);
+  controllerState.armor.store(armor);
+}
 
 void renderFrame() {
   ControllerState &s = controllerState;
@@ -77,10 +110,15 @@ void renderFrame() {
   TalkLink::sendKeys(frame);
 }
 
-unsigned long damageFlash(void *) {
+void displayPotionColor(int32_t color) {
+  postColor(kLightTargetBoard, static_cast<uint32_t>(color));
+  TalkLink::lightAllKeys();
+}
+
+void damageFlash() {
   ControllerState &s = controllerState;
   if (!s.initialized.load())
-    return 0;
+    return;
   s.flashing.store(true);
   postKeyColorIfChanged(kFlashRed);
   TalkLink::lightAllKeys();
@@ -91,58 +129,21 @@ unsigned long damageFlash(void *) {
   Sleep(kFlashLastMs);
   s.flashing.store(false);
   renderFrame();
-  return 0;
 }
 
-bool controllerInit() {
-  controllerState.initialized.store(false);
-  if (!TalkLink::findService())
-    return false;
-  TalkLink::setSdkMode(1);
-  TalkLink::clearKeys();
-  controllerState.initialized.store(true);
-  return true;
-}
-
-void controllerUnInit() {
-  TalkLink::restoreLight();
-  TalkLink::setSdkMode(0);
-}
-
-void controllerUpdate() { renderFrame(); }
-
-void controllerOnDamage() {
-  HMODULE self = pinThisLibrary();
-  activeFlashWorkers.fetch_add(1);
-  HANDLE thread = CreateThread(nullptr, 0, flashWorker, self, 0, nullptr);
-  if (!thread) {
-    activeFlashWorkers.fetch_sub(1);
-    if (self)
-      FreeLibrary(self);
+void onDamage() {
+  HMODULE self = pinOwnModule();
+  flashThreads.fetch_add(1);
+  HANDLE thread = CreateThread(nullptr, 0, flashThread, self, 0, nullptr);
+  if (thread) {
+    CloseHandle(thread);
     return;
   }
-  CloseHandle(thread);
+  flashThreads.fetch_sub(1);
+  if (self)
+    FreeLibrary(self);
 }
 
-void controllerDisplayPotionColor(int32_t color) {
-  postColor(0, static_cast<uint32_t>(color));
-  TalkLink::lightAllKeys();
-}
+int runningFlashThreads() { return flashThreads.load(); }
 
-void controllerSetIlluminatedKeys(int32_t mode, int32_t color) {
-  controllerState.illuminatedKeys.store(mode);
-  controllerState.keyColor.store(static_cast<uint32_t>(color));
-}
-
-void controllerSetShowHealth(bool show) {
-  controllerState.showHealth.store(show);
-}
-
-void controllerSetShowArmor(bool show) {
-  controllerState.showArmor.store(show);
-}
-
-void controllerUpdateHealthAndArmor(float health, float armor) {
-  controllerState.health.store(health);
-  controllerState.armor.store(armor);
-}
+} // namespace tovrik

@@ -7,8 +7,10 @@
 #include <atomic>
 #include <cstdint>
 
+namespace tovrik {
+
 // Every field is read and written whole from host threads and flash
-// workers at once, hence atomics throughout.
+// threads at once, hence atomics throughout.
 struct ControllerState {
   std::atomic<int32_t> illuminatedKeys{1};
   std::atomic<uint32_t> keyColor{0x00FFFFFF};
@@ -23,27 +25,29 @@ struct ControllerState {
 
 extern ControllerState controllerState;
 
-// Flash workers started and not yet ended; a worker's last step before it
-// lets go of the library is to count itself out.
-extern std::atomic<int> activeFlashWorkers;
-
 constexpr uint32_t kFlashRed = 0x00FF0000;
 constexpr unsigned kFlashOnMs = 100;
 constexpr unsigned kFlashOffMs = 100;
 constexpr unsigned kFlashLastMs = 80;
 
-void renderFrame();
-// The flash itself, run on a worker; the argument is ignored.
-unsigned long damageFlash(void *unused);
+// The Java methods, one each.
+bool init();
+void unInit();
+void renderFrame(); // update
+void onDamage();
+void displayPotionColor(int32_t color);
+void setIlluminatedKeys(int32_t mode, int32_t color);
+void setShowHealth(bool show);
+void setShowArmor(bool show);
+void updateHealthAndArmor(float health, float armor);
 
-bool controllerInit();
-void controllerUnInit();
-void controllerUpdate();
-void controllerOnDamage();
-void controllerDisplayPotionColor(int32_t color);
-void controllerSetIlluminatedKeys(int32_t mode, int32_t color);
-void controllerSetShowHealth(bool show);
-void controllerSetShowArmor(bool show);
-void controllerUpdateHealthAndArmor(float health, float armor);
+// The flash itself, run on a flash thread started by onDamage.
+void damageFlash();
+
+// Flash threads started and not yet ended; a thread's last step before it
+// lets go of the library is to count itself out.
+int runningFlashThreads();
+
+} // namespace tovrik
 
 #endif

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace tovrik {
+
 // Six rows of keys from the top, each left to right.  0xAA..0xAE and 0xF1
 // are reserved usages standing for this keyboard's keys without a standard
 // one.
@@ -153,3 +155,5 @@ bool readReport(const void *data, uint32_t size, LedBitmap &bitmap) {
   std::memcpy(bitmap.bytes, data, sizeof bitmap.bytes);
   return true;
 }
+
+} // namespace tovrik

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace tovrik {
+
 constexpr int kKeyCount = 110;
 constexpr int kBitmapBytes = 15;
 constexpr int kPayloadBytes = 20;
@@ -46,5 +48,7 @@ bool readReport(const void *data, uint32_t size, LedBitmap &bitmap);
 constexpr uint32_t packBytes(uint8_t high, uint8_t mid, uint8_t low) {
   return uint32_t(high) << 16 | uint32_t(mid) << 8 | uint32_t(low);
 }
+
+} // namespace tovrik
 
 #endif

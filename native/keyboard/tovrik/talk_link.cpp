@@ -17,35 +17,48 @@
 
 #include <atomic>
 
+namespace tovrik {
+
 namespace {
 
 const wchar_t kClassName[] = L"Vesk MK Pro SDK Class";
 const wchar_t kWindowName[] = L"Vesk MK Pro SDK Window";
 const wchar_t kServiceName[] = L"TOVRIK TALK";
-constexpr WPARAM kSdkModeSelector = 15;
+// The LED control message's selectors: 15 switches the service's per-key
+// control on (lParam 1) or off (lParam 0); the all-ones one on the light
+// control message hands the light back to the service.
+constexpr WPARAM kPerKeyControlSelector = 15;
 constexpr WPARAM kRestoreSelector = 0xFFFFFFFF;
 
-UINT ledAttachMsg;
-UINT ledControlMsg;
-UINT lightAttachMsg;
-UINT lightControlMsg;
-std::atomic<HWND> service{nullptr};
-std::atomic<HWND> own{nullptr};
-DWORD ownerThread;
-LedBitmap held;
-SRWLOCK bitmapLock = SRWLOCK_INIT;
-SRWLOCK sendLock = SRWLOCK_INIT;
-// Threads inside windowProc: the library must not go while one is.
-std::atomic<int> inWindowProc{0};
+// Everything the link knows, in one place.  The message ids are registered
+// once, on the loading thread, before any other thread can see the link.
+struct LinkState {
+  UINT ledDiscoverMsg = 0;
+  UINT ledAttachMsg = 0;
+  UINT ledControlMsg = 0;
+  UINT lightDiscoverMsg = 0;
+  UINT lightAttachMsg = 0;
+  UINT lightControlMsg = 0;
+  std::atomic<HWND> service{nullptr};
+  std::atomic<HWND> own{nullptr};
+  DWORD ownerThread = 0;
+  LedBitmap held{};
+  SRWLOCK bitmapLock = SRWLOCK_INIT;
+  SRWLOCK sendLock = SRWLOCK_INIT;
+  // Threads inside windowProc: the library must not go while one is.
+  std::atomic<int> inWindowProc{0};
+};
+
+LinkState link;
 
 void enterSendLock() {
-  if (TryAcquireSRWLockExclusive(&sendLock))
+  if (TryAcquireSRWLockExclusive(&link.sendLock))
     return;
-  if (GetCurrentThreadId() != ownerThread) {
-    AcquireSRWLockExclusive(&sendLock);
+  if (GetCurrentThreadId() != link.ownerThread) {
+    AcquireSRWLockExclusive(&link.sendLock);
     return;
   }
-  while (!TryAcquireSRWLockExclusive(&sendLock)) {
+  while (!TryAcquireSRWLockExclusive(&link.sendLock)) {
     MSG msg;
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     Sleep(1);
@@ -57,25 +70,26 @@ void sendPayload(HWND to, const KeyBitmapPayload &payload) {
   cds.dwData = 0;
   cds.cbData = sizeof payload.bytes;
   cds.lpData = const_cast<uint8_t *>(payload.bytes);
-  SendMessageW(to, WM_COPYDATA, ledControlMsg, reinterpret_cast<LPARAM>(&cds));
+  SendMessageW(to, WM_COPYDATA, link.ledControlMsg,
+               reinterpret_cast<LPARAM>(&cds));
 }
 
 // Composes under the bitmap lock and sends outside it, in send order.
 template <typename Compose> void composeAndSend(Compose compose) {
-  HWND to = service.load();
+  HWND to = link.service.load();
   if (!to)
     return;
   enterSendLock();
-  AcquireSRWLockExclusive(&bitmapLock);
-  compose(held);
-  KeyBitmapPayload payload = makePayload(held);
-  ReleaseSRWLockExclusive(&bitmapLock);
+  AcquireSRWLockExclusive(&link.bitmapLock);
+  compose(link.held);
+  KeyBitmapPayload payload = makePayload(link.held);
+  ReleaseSRWLockExclusive(&link.bitmapLock);
   sendPayload(to, payload);
-  ReleaseSRWLockExclusive(&sendLock);
+  ReleaseSRWLockExclusive(&link.sendLock);
 }
 
 void postToService(UINT msg, WPARAM wp, LPARAM lp) {
-  HWND to = service.load();
+  HWND to = link.service.load();
   if (to)
     PostMessageW(to, msg, wp, lp);
 }
@@ -95,9 +109,11 @@ void registerClass() {
 }
 
 HWND createOwnWindow() {
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): HWND_MESSAGE is an integer
+  const HWND messageOnly = HWND_MESSAGE;
   HWND wnd = CreateWindowExW(
       0, kClassName, kWindowName, WS_DISABLED, CW_USEDEFAULT, CW_USEDEFAULT,
-      CW_USEDEFAULT, CW_USEDEFAULT, HWND_MESSAGE, nullptr, nullptr, nullptr);
+      CW_USEDEFAULT, CW_USEDEFAULT, messageOnly, nullptr, nullptr, nullptr);
   // Whatever class the window came from, its messages come here.
   if (wnd)
     SetWindowLongPtrW(wnd, GWLP_WNDPROC,
@@ -106,7 +122,7 @@ HWND createOwnWindow() {
 }
 
 void waitUntilNoWindowProc() {
-  while (inWindowProc.load() != 0)
+  while (link.inWindowProc.load() != 0)
     Sleep(1);
 }
 
@@ -127,71 +143,73 @@ void orphanWindow(HWND wnd) {
 }
 
 struct WindowProcEntry {
-  WindowProcEntry() { inWindowProc.fetch_add(1); }
-  ~WindowProcEntry() { inWindowProc.fetch_sub(1); }
+  WindowProcEntry() { link.inWindowProc.fetch_add(1); }
+  ~WindowProcEntry() { link.inWindowProc.fetch_sub(1); }
   WindowProcEntry(const WindowProcEntry &) = delete;
   WindowProcEntry &operator=(const WindowProcEntry &) = delete;
 };
 
 bool isAttach(UINT msg, LPARAM lp) {
-  return lp == 1 && ((ledAttachMsg && msg == ledAttachMsg) ||
-                     (lightAttachMsg && msg == lightAttachMsg));
+  return lp == 1 && ((link.ledAttachMsg && msg == link.ledAttachMsg) ||
+                     (link.lightAttachMsg && msg == link.lightAttachMsg));
 }
 
 } // namespace
 
 TalkLink::TalkLink() {
-  ownerThread = GetCurrentThreadId();
-  service.store(nullptr);
-  ledDiscoverId_ =
+  link.ownerThread = GetCurrentThreadId();
+  link.service.store(nullptr);
+  link.ledDiscoverMsg =
       RegisterWindowMessageA("WM_TOVRIK_TALK_LED_CONTROL_API_DISCOVER");
-  ledAttachMsg =
+  link.ledAttachMsg =
       RegisterWindowMessageA("WM_TOVRIK_TALK_LED_CONTROL_API_ATTACH");
-  ledControlMsg = RegisterWindowMessageA("WM_TOVRIK_TALK_LED_CONTROL_API");
-  lightDiscoverId_ =
+  link.ledControlMsg = RegisterWindowMessageA("WM_TOVRIK_TALK_LED_CONTROL_API");
+  link.lightDiscoverMsg =
       RegisterWindowMessageA("WM_TOVRIK_TALK_LIGHT_CONTROL_API_DISCOVER");
-  lightAttachMsg =
+  link.lightAttachMsg =
       RegisterWindowMessageA("WM_TOVRIK_TALK_LIGHT_CONTROL_API_ATTACH");
-  lightControlMsg = RegisterWindowMessageA("WM_TOVRIK_TALK_LIGHT_CONTROL_API");
+  link.lightControlMsg =
+      RegisterWindowMessageA("WM_TOVRIK_TALK_LIGHT_CONTROL_API");
   registerClass();
-  own_ = createOwnWindow();
-  own.store(own_);
-  if (own_)
-    PostMessageW(HWND_BROADCAST, ledDiscoverId_, reinterpret_cast<WPARAM>(own_),
-                 0);
-  if (!service.load())
-    service.store(FindWindowW(kServiceName, kServiceName));
+  HWND own = createOwnWindow();
+  link.own.store(own);
+  if (own)
+    PostMessageW(HWND_BROADCAST, link.ledDiscoverMsg,
+                 reinterpret_cast<WPARAM>(own), 0);
+  if (!link.service.load())
+    link.service.store(FindWindowW(kServiceName, kServiceName));
 }
 
 // Windows lets only the owner thread destroy a window.  When the library
-// goes on another thread (the last flash worker releasing it), the window
+// goes on another thread (the last flash thread releasing it), the window
 // is orphaned instead and closes itself the next time the loading thread
 // pumps; the next load of the library takes the class back.
 TalkLink::~TalkLink() {
-  own.store(nullptr);
-  if (own_ && GetCurrentThreadId() == ownerThread) {
-    DestroyWindow(own_);
+  HWND own = link.own.exchange(nullptr);
+  if (own && GetCurrentThreadId() == link.ownerThread) {
+    DestroyWindow(own);
     UnregisterClassW(kClassName, nullptr);
-  } else if (own_) {
-    orphanWindow(own_);
+  } else if (own) {
+    orphanWindow(own);
   } else {
     UnregisterClassW(kClassName, nullptr);
   }
 }
 
 bool TalkLink::findService() {
-  HWND known = service.load();
+  HWND known = link.service.load();
   if (known && IsWindow(known))
     return true;
   HWND found = FindWindowW(kServiceName, kServiceName);
   // An attach that arrived meanwhile wins over the lookup.
-  service.compare_exchange_strong(known, found);
-  HWND now = service.load();
+  link.service.compare_exchange_strong(known, found);
+  HWND now = link.service.load();
   return now && IsWindow(now);
 }
 
 void TalkLink::setSdkMode(int32_t mode) {
-  postToService(ledControlMsg, kSdkModeSelector, static_cast<LPARAM>(mode));
+  postToService(link.ledControlMsg, kPerKeyControlSelector,
+                static_cast<LPARAM>(mode));
 }
 
 void TalkLink::clearKeys() {
@@ -208,27 +226,29 @@ void TalkLink::sendKeys(const KeyFrame &frame) {
 
 void TalkLink::postLight(uint8_t first, uint8_t second, uint8_t third,
                          uint8_t red, uint8_t green, uint8_t blue) {
-  postToService(lightControlMsg, packBytes(first, second, third),
+  postToService(link.lightControlMsg, packBytes(first, second, third),
                 static_cast<LPARAM>(packBytes(red, green, blue)));
 }
 
 void TalkLink::restoreLight() {
-  postToService(lightControlMsg, kRestoreSelector, 0);
+  postToService(link.lightControlMsg, kRestoreSelector, 0);
 }
 
 LRESULT CALLBACK TalkLink::windowProc(HWND wnd, UINT msg, WPARAM wp,
                                       LPARAM lp) {
   WindowProcEntry entry;
   if (isAttach(msg, lp)) {
-    service.store(reinterpret_cast<HWND>(wp));
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): an attach carries the HWND
+    link.service.store(reinterpret_cast<HWND>(wp));
     return 0;
   }
-  if (msg == WM_COPYDATA && wp == ledControlMsg && ledControlMsg) {
+  if (msg == WM_COPYDATA && wp == link.ledControlMsg && link.ledControlMsg) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): WM_COPYDATA's lParam
     const auto *cds = reinterpret_cast<const COPYDATASTRUCT *>(lp);
     if (cds) {
-      AcquireSRWLockExclusive(&bitmapLock);
-      readReport(cds->lpData, cds->cbData, held);
-      ReleaseSRWLockExclusive(&bitmapLock);
+      AcquireSRWLockExclusive(&link.bitmapLock);
+      readReport(cds->lpData, cds->cbData, link.held);
+      ReleaseSRWLockExclusive(&link.bitmapLock);
     }
     return 0;
   }
@@ -236,16 +256,18 @@ LRESULT CALLBACK TalkLink::windowProc(HWND wnd, UINT msg, WPARAM wp,
 }
 
 LedBitmap TalkLink::heldBitmap() {
-  AcquireSRWLockExclusive(&bitmapLock);
-  LedBitmap copy = held;
-  ReleaseSRWLockExclusive(&bitmapLock);
+  AcquireSRWLockExclusive(&link.bitmapLock);
+  LedBitmap copy = link.held;
+  ReleaseSRWLockExclusive(&link.bitmapLock);
   return copy;
 }
 
-HWND TalkLink::ownWindow() { return own.load(); }
-HWND TalkLink::serviceWindow() { return service.load(); }
-UINT TalkLink::ledControlId() { return ledControlMsg; }
+HWND TalkLink::ownWindow() { return link.own.load(); }
+HWND TalkLink::serviceWindow() { return link.service.load(); }
+UINT TalkLink::ledControlId() { return link.ledControlMsg; }
 
 // The library's one link: made while the library attaches, on the loading
 // thread, and taken down as it detaches.
 static TalkLink theLink;
+
+} // namespace tovrik

@@ -10,6 +10,15 @@
 
 #include "key_bitmap.h"
 
+namespace tovrik {
+
+// A light post's wParam carries three selector bytes, high to low: what to
+// colour, then two bytes the service expects as 1 and 2 for a steady colour.
+constexpr uint8_t kLightTargetBoard = 0; // the whole board (potion colour)
+constexpr uint8_t kLightTargetKeys = 1;  // the colour of the lit keys
+constexpr uint8_t kLightSteadyMode = 1;
+constexpr uint8_t kLightSteadyEffect = 2;
+
 class TalkLink {
 public:
   TalkLink();  // registers, makes the window, broadcasts discover, looks up
@@ -25,6 +34,7 @@ public:
   static void clearKeys();
   static void lightAllKeys();
   static void sendKeys(const KeyFrame &frame);
+  // Posts a colour: three selector bytes (see above), then the colour.
   static void postLight(uint8_t first, uint8_t second, uint8_t third,
                         uint8_t red, uint8_t green, uint8_t blue);
   static void restoreLight();
@@ -35,11 +45,8 @@ public:
   static HWND ownWindow();
   static HWND serviceWindow();
   static UINT ledControlId();
-
-private:
-  HWND own_;
-  UINT ledDiscoverId_;
-  UINT lightDiscoverId_;
 };
+
+} // namespace tovrik
 
 #endif

@@ -10,46 +10,46 @@
 extern "C" {
 
 JNIEXPORT jboolean JNICALL TOVRIK_METHOD(init)(JNIEnv *, jclass) {
-  return controllerInit() ? JNI_TRUE : JNI_FALSE;
+  return tovrik::init() ? JNI_TRUE : JNI_FALSE;
 }
 
 JNIEXPORT void JNICALL TOVRIK_METHOD(unInit)(JNIEnv *, jclass) {
-  controllerUnInit();
+  tovrik::unInit();
 }
 
 JNIEXPORT void JNICALL TOVRIK_METHOD(update)(JNIEnv *, jclass) {
-  controllerUpdate();
+  tovrik::renderFrame();
 }
 
 JNIEXPORT void JNICALL TOVRIK_METHOD(onDamage)(JNIEnv *, jclass) {
-  controllerOnDamage();
+  tovrik::onDamage();
 }
 
 JNIEXPORT void JNICALL TOVRIK_METHOD(displayPotionColor)(JNIEnv *, jclass,
                                                          jint color) {
-  controllerDisplayPotionColor(color);
+  tovrik::displayPotionColor(color);
 }
 
 JNIEXPORT void JNICALL TOVRIK_METHOD(setIlluminatedKeys)(JNIEnv *, jclass,
                                                          jint mode,
                                                          jint color) {
-  controllerSetIlluminatedKeys(mode, color);
+  tovrik::setIlluminatedKeys(mode, color);
 }
 
 JNIEXPORT void JNICALL TOVRIK_METHOD(setShowHealth)(JNIEnv *, jclass,
                                                     jboolean show) {
-  controllerSetShowHealth(show != JNI_FALSE);
+  tovrik::setShowHealth(show != JNI_FALSE);
 }
 
 JNIEXPORT void JNICALL TOVRIK_METHOD(setShowArmor)(JNIEnv *, jclass,
                                                    jboolean show) {
-  controllerSetShowArmor(show != JNI_FALSE);
+  tovrik::setShowArmor(show != JNI_FALSE);
 }
 
 JNIEXPORT void JNICALL TOVRIK_METHOD(updateHealthAndArmor)(JNIEnv *, jclass,
                                                            jfloat health,
                                                            jfloat armor) {
-  controllerUpdateHealthAndArmor(health, armor);
+  tovrik::updateHealthAndArmor(health, armor);
 }
 
 } // extern "C"

@@ -40,10 +40,10 @@ void BM_RenderFrame(benchmark::State &state) {
 // entry, and the draw ticket that keeps a draw and unInit0 apart.
 void BM_ComposeOnly(benchmark::State &state) {
   duvek::CreateKeyboardEffectFn volatile call = entry;
-  duvek::SteadyInputs in = duvek::readSteadyInputs();
+  duvek::FrameInputs in = duvek::currentInputs();
   for (auto _ : state) {
     duvek::KeyGridEffect e;
-    duvek::composeSteadyState(in, &e);
+    duvek::composeFrame(in, &e);
     benchmark::DoNotOptimize(call(8, &e, nullptr));
   }
 }

@@ -1,6 +1,6 @@
 // The arithmetic of the picture: colour conversion, bar counts for every
 // kind of float, and the health colours.
-#include "duvek.h"
+#include "controller.h"
 
 #include <gtest/gtest.h>
 

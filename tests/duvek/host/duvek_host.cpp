@@ -54,7 +54,7 @@ duvek::KeyGridEffect decodeKeyGrid(const DvCall &call) {
 
 std::vector<std::pair<int, uint32_t>> setKeys(const duvek::KeyGridEffect &e) {
   std::vector<std::pair<int, uint32_t>> out;
-  for (int i = 0; i < duvek::GridSize; i++)
+  for (int i = 0; i < duvek::kGridSize; i++)
     if (e.keys.color[i] != 0)
       out.emplace_back(i, e.keys.color[i]);
   return out;

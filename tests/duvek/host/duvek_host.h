@@ -3,27 +3,19 @@
 #ifndef DUVEK_HOST_H
 #define DUVEK_HOST_H
 
-#include "duvek.h"
+#include "controller.h"
 #include "dvglow_recorder.h"
+#include "jni_methods.h"
 
 #include <jni.h>
 
 #include <cstring>
 #include <vector>
 
-#define DUVEK_JNI(name)                                                        \
-  Java_eu_velquor_mod_manager_keyboard_DuvekController_##name
+#define DUVEK_JNI(name) DUVEK_EXPORT(name)
 
 extern "C" {
-jlong DUVEK_JNI(init0)(JNIEnv *, jobject);
-jlong DUVEK_JNI(unInit0)(JNIEnv *, jobject);
-jint DUVEK_JNI(update)(JNIEnv *, jobject);
-void DUVEK_JNI(onDamage)(JNIEnv *, jobject);
-void DUVEK_JNI(setIlluminatedKeys)(JNIEnv *, jobject, jint, jint);
-void DUVEK_JNI(setShowHealth)(JNIEnv *, jobject, jboolean);
-void DUVEK_JNI(setShowArmor)(JNIEnv *, jobject, jboolean);
-void DUVEK_JNI(updateHealthAndArmor)(JNIEnv *, jobject, jfloat, jfloat);
-void DUVEK_JNI(displayPotionColor)(JNIEnv *, jobject, jint);
+DUVEK_METHODS(VELQUOR_DECLARE_DUVEK)
 }
 
 namespace dv {

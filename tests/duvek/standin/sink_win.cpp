@@ -6,17 +6,14 @@
 
 #include <windows.h>
 
+#include "../../common/win_support.h"
+
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
 
-long long nowMicros() {
-  LARGE_INTEGER count, freq;
-  QueryPerformanceCounter(&count);
-  QueryPerformanceFrequency(&freq);
-  return static_cast<long long>(count.QuadPart / (freq.QuadPart / 1000000.0));
-}
+long long nowMicros() { return qpcMicros(); }
 
 FILE *openLog() {
   char path[MAX_PATH];

@@ -4,6 +4,7 @@
 // make one indirect call to the same entry.
 #include "duvek_api.h"
 #include "jni_export.h"
+#include "win_support.h"
 #include "wine_paths.h"
 
 #include <windows.h>
@@ -33,10 +34,10 @@ __attribute__((noinline)) int floorFrame() {
 }
 
 template <typename Fn> double timeRound(Fn fn, int n) {
-  double t0 = qpcMicroseconds();
+  double t0 = static_cast<double>(qpcMicros());
   for (int i = 0; i < n; i++)
     fn();
-  return (qpcMicroseconds() - t0) * 1e3 / n;
+  return (static_cast<double>(qpcMicros()) - t0) * 1e3 / n;
 }
 
 } // namespace

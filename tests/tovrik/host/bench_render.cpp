@@ -7,6 +7,8 @@
 #include "controller.h"
 #include "talk_link.h"
 
+using namespace tovrik;
+
 namespace {
 
 uint8_t sink[20];

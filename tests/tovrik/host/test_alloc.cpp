@@ -4,27 +4,15 @@
 #include <gtest/gtest.h>
 #include <jni.h>
 
-#include <cstdlib>
-#include <new>
-
+#include "alloc_count.h"
 #include "controller.h"
 #include "talk_link.h"
 
+using namespace tovrik;
+
 namespace {
-thread_local bool counting = false;
-thread_local long allocations = 0;
 int bitmapsSeen = 0;
 } // namespace
-
-void *operator new(std::size_t n) {
-  if (counting)
-    allocations++;
-  if (void *p = std::malloc(n ? n : 1))
-    return p;
-  throw std::bad_alloc();
-}
-void operator delete(void *p) noexcept { std::free(p); }
-void operator delete(void *p, std::size_t) noexcept { std::free(p); }
 
 extern "C" void
 Java_eu_velquor_mod_manager_keyboard_TovrikController_update(JNIEnv *, jclass);
@@ -50,12 +38,11 @@ TEST(UpdateAllocation, NoHeapAllocationPerUpdate) {
   controllerState.illuminatedKeys = 0;
   controllerState.health = 0.5f;
   controllerState.armor = 0.7f;
-  counting = true;
+  startCountingAllocations();
   for (int i = 0; i < 1000; i++)
     Java_eu_velquor_mod_manager_keyboard_TovrikController_update(nullptr,
                                                                  nullptr);
-  counting = false;
-  EXPECT_EQ(allocations, 0);
+  EXPECT_EQ(stopCountingAllocations(), 0);
   EXPECT_EQ(bitmapsSeen, 1000);
   DestroyWindow(wnd);
 }

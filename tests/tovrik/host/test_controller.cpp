@@ -5,6 +5,8 @@
 
 #include "tovrik_fixture.h"
 
+using namespace tovrik;
+
 namespace {
 
 const char kAllOn[] = "FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF";
@@ -66,7 +68,7 @@ TEST_F(ControllerTest, NothingDrawnBeforeInitPotionRegardless) {
   M(onDamage)(nullptr, nullptr);
   M(displayPotionColor)(nullptr, nullptr, 0x00102030);
   auto ev = expectEvents(2);
-  pumpUntil([] { return activeFlashWorkers.load() == 0; });
+  pumpUntil([] { return runningFlashThreads() == 0; });
   ev = service->events();
   ASSERT_EQ(kinds(ev), "LK");
   EXPECT_EQ(ev[0].wp, 0x00000102u);
@@ -100,7 +102,7 @@ TEST_F(ControllerTest, DamageFlashSequenceAndTiming) {
   pumpUntil([] { return controllerState.flashing.load(); }, 1000);
   M(update)(nullptr, nullptr); // ignored while flashing
   expectEvents(6);
-  pumpUntil([] { return activeFlashWorkers.load() == 0; });
+  pumpUntil([] { return runningFlashThreads() == 0; });
   pumpUntil([] { return false; }, 30);
   auto ev = service->events();
   // The first update may have beaten the worker; drop its frame if so.

@@ -2,6 +2,8 @@
 // messages, attach and report handling, and a service that goes away.
 #include "tovrik_fixture.h"
 
+using namespace tovrik;
+
 namespace {
 
 const char kWasd[] = "00 00 00 00 00 00 02 60 00 02 00 00 00 00 01";

@@ -5,8 +5,10 @@
 #include <cstring>
 #include <limits>
 
-#include "frame.h"
+#include "compose.h"
 #include "key_bitmap.h"
+
+using namespace tovrik;
 
 namespace {
 

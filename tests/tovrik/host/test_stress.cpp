@@ -6,8 +6,10 @@
 #include <cstring>
 #include <thread>
 
-#include "frame.h"
+#include "compose.h"
 #include "tovrik_fixture.h"
+
+using namespace tovrik;
 
 namespace {
 
@@ -106,7 +108,7 @@ TEST_F(StressTest, KeyColourPostsInTheOrderTheyAreRecorded) {
   M(setIlluminatedKeys)(nullptr, nullptr, 1, blue);
   M(update)(nullptr, nullptr);
   PostHold::released = true;
-  pumpUntil([] { return activeFlashWorkers.load() == 0; });
+  pumpUntil([] { return runningFlashThreads() == 0; });
   hostwin_set_post_hook(nullptr);
   M(update)(nullptr, nullptr);
   pumpUntil([] { return false; }, 30);
@@ -162,7 +164,7 @@ TEST_F(StressTest, EveryMethodAtOnceBesideReports) {
   std::thread waiter([&] { r.join(); });
   pumpUntil([] { return false; }, 100);
   waiter.join();
-  pumpUntil([] { return activeFlashWorkers.load() == 0; });
+  pumpUntil([] { return runningFlashThreads() == 0; });
 
   // The service was left on the colour recorded as sent, so one more render
   // brings it to the key colour whatever order the racing renders took.

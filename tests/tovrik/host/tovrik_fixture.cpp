@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+using namespace tovrik;
+
 void resetController() {
   ControllerState &s = controllerState;
   s.illuminatedKeys = 1;
@@ -49,7 +51,7 @@ std::vector<ServiceEvent> modes(const std::vector<ServiceEvent> &all) {
   return out;
 }
 
-KeyFrame frameOf(std::initializer_list<int> lit, uint8_t on) {
+tovrik::KeyFrame frameOf(std::initializer_list<int> lit, uint8_t on) {
   KeyFrame f{};
   for (int k : lit)
     f.keys[k] = on;
@@ -65,7 +67,7 @@ void ServiceTest::SetUp() {
 
 void ServiceTest::TearDown() {
   // Let flash workers of this test finish before the next one starts.
-  pumpUntil([] { return activeFlashWorkers.load() == 0; });
+  pumpUntil([] { return runningFlashThreads() == 0; });
   service.reset();
   pumpUntil([] { return false; }, 20);
 }

@@ -13,20 +13,13 @@
 
 #include "controller.h"
 #include "fake_service.h"
+#include "jni_methods.h"
 #include "talk_link.h"
 
 // The library's exports, called directly as the JVM would.
-#define M(name) Java_eu_velquor_mod_manager_keyboard_TovrikController_##name
+#define M(name) TOVRIK_EXPORT(name)
 extern "C" {
-jboolean M(init)(JNIEnv *, jclass);
-void M(unInit)(JNIEnv *, jclass);
-void M(update)(JNIEnv *, jclass);
-void M(onDamage)(JNIEnv *, jclass);
-void M(displayPotionColor)(JNIEnv *, jclass, jint);
-void M(setIlluminatedKeys)(JNIEnv *, jclass, jint, jint);
-void M(setShowHealth)(JNIEnv *, jclass, jboolean);
-void M(setShowArmor)(JNIEnv *, jclass, jboolean);
-void M(updateHealthAndArmor)(JNIEnv *, jclass, jfloat, jfloat);
+TOVRIK_METHODS(VELQUOR_DECLARE_TOVRIK)
 }
 
 void resetController();
@@ -34,7 +27,7 @@ std::string hex(const std::vector<uint8_t> &bytes, size_t n = 15);
 std::vector<ServiceEvent> bitmaps(const std::vector<ServiceEvent> &all);
 std::vector<ServiceEvent> lights(const std::vector<ServiceEvent> &all);
 std::vector<ServiceEvent> modes(const std::vector<ServiceEvent> &all);
-KeyFrame frameOf(std::initializer_list<int> lit, uint8_t on = 1);
+tovrik::KeyFrame frameOf(std::initializer_list<int> lit, uint8_t on = 1);
 
 class ServiceTest : public ::testing::Test {
 protected:

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "win_support.h"
+
 struct LogLine {
   long long us = 0;
   std::string kind; // discover, led-control, light-control, keys, msg, ready
@@ -21,19 +23,9 @@ struct LogLine {
 inline void pumpFor(DWORD ms) {
   DWORD end = GetTickCount() + ms;
   do {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
-      DispatchMessageW(&m);
+    pumpPendingMessages();
     Sleep(1);
   } while (static_cast<LONG>(end - GetTickCount()) > 0);
-}
-
-inline std::string windowsPath(const char *path) {
-  std::string p = path[0] == '/' ? std::string("Z:") + path : path;
-  for (char &c : p)
-    if (c == '/')
-      c = '\\';
-  return p;
 }
 
 class ServiceProcess {

@@ -9,6 +9,7 @@
 #include "jni_export.h"
 #include "service_process.h"
 #include "tovrik_api.h"
+#include "win_support.h"
 
 namespace {
 
@@ -17,10 +18,10 @@ DWORD WINAPI nothing(LPVOID) { return 0; }
 template <typename Fn> double perCall(int n, Fn fn) {
   double best = 1e30;
   for (int round = 0; round < 5; round++) {
-    double t0 = qpcMicroseconds();
+    double t0 = static_cast<double>(qpcMicros());
     for (int i = 0; i < n; i++)
       fn();
-    best = std::min(best, (qpcMicroseconds() - t0) / n);
+    best = std::min(best, (static_cast<double>(qpcMicros()) - t0) / n);
   }
   return best;
 }

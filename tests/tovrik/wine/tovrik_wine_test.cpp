@@ -377,9 +377,7 @@ struct Feeder {
 template <typename Done> bool busyPumpUntil(Done done, DWORD ms) {
   DWORD end = GetTickCount() + ms;
   while (!done() && static_cast<LONG>(end - GetTickCount()) > 0) {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
-      DispatchMessageW(&m);
+    pumpPendingMessages();
   }
   return done();
 }

@@ -1,12 +1,10 @@
 # Windows side: the stand-in service in both bitnesses, the test host and
 # the benchmark in the DLL's.
-if(NOT TARGET Tovrik)
-  return()
-endif()
 set(TOVRIK_WINE_DIR ${CMAKE_CURRENT_LIST_DIR})
-add_executable(tovrik_service ${TOVRIK_WINE_DIR}/tovrik_service.cpp)
+set(TOVRIK_STANDIN_DIR ${CMAKE_CURRENT_LIST_DIR}/../standin)
+add_executable(tovrik_service ${TOVRIK_STANDIN_DIR}/tovrik_service.cpp)
 target_link_libraries(tovrik_service PRIVATE user32 kernel32)
-velquor_peer_program(tovrik_service_peer ${TOVRIK_WINE_DIR}/tovrik_service.cpp user32)
+velquor_peer_program(tovrik_service_peer ${TOVRIK_STANDIN_DIR}/tovrik_service.cpp user32)
 
 # The service every case talks to is 64-bit in both builds: a 32-bit library
 # beside a 64-bit service is the common case on real machines, and 64-bit

@@ -4,6 +4,7 @@
 #include "../wine/mini_jni.h"
 #include "../wine/stub_engine.h"
 #include "../wine/ulvoran_api.h"
+#include "led_engine_key.h"
 
 #include <hostwin_test.h>
 
@@ -23,10 +24,7 @@ struct Setup {
   EngineBitmap directBitmap = nullptr;
 
   Setup() {
-    const char key[] = "SOFTWARE\\Classes\\CLSID\\"
-                       "{3F8C2D71-5B0E-4A96-8C47-D21E6B90F5A3}\\"
-                       "ServerBinary";
-    hostwin_reg_set_value(HKEY_LOCAL_MACHINE, key, nullptr, REG_SZ,
+    hostwin_reg_set_value(HKEY_LOCAL_MACHINE, kLedEngineKey, nullptr, REG_SZ,
                           ULVO_ENGINE_COMPLETE, sizeof ULVO_ENGINE_COMPLETE);
     if (!api.load(ULVO_BINDING_PATH) || !api.UlvoLedInit(nullptr, nullptr) ||
         !engine.load(ULVO_ENGINE_COMPLETE))
@@ -53,7 +51,8 @@ void BM_DirectEngineSetLighting(benchmark::State &state) {
 BENCHMARK(BM_DirectEngineSetLighting);
 
 void BM_ForwardedSetLighting(benchmark::State &state) {
-  ulvoran_api::Fn3 fn = setup().api.UlvoLedSetLighting;
+  decltype(ulvoran_api::Api::UlvoLedSetLighting) fn =
+      setup().api.UlvoLedSetLighting;
   int32_t i = 0;
   for (auto _ : state)
     benchmark::DoNotOptimize(fn(nullptr, nullptr, i++, 2, 3));
@@ -70,7 +69,8 @@ void BM_DirectEngineBitmap(benchmark::State &state) {
 BENCHMARK(BM_DirectEngineBitmap);
 
 void BM_ForwardedBitmap(benchmark::State &state) {
-  ulvoran_api::FnBitmap fn = setup().api.UlvoLedSetLightingFromBitmap;
+  decltype(ulvoran_api::Api::UlvoLedSetLightingFromBitmap) fn =
+      setup().api.UlvoLedSetLightingFromBitmap;
   mini_jni::Env env;
   unsigned char bytes[144] = {};
   jbyteArray array = env.array(bytes, 144);

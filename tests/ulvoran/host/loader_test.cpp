@@ -92,8 +92,8 @@ TEST(UlvoranLoader, WithoutKeyOrValueNothingIsLoadedOrForwarded) {
   unregisterEngine();
   int before = loadCalls();
   EXPECT_FALSE(api.UlvoLedInit(env.jni(), nullptr));
-  hostwin_reg_create_key(HKEY_LOCAL_MACHINE, kEngineKey); // no default value
-  hostwin_reg_set_value(HKEY_LOCAL_MACHINE, kEngineKey, "Other", REG_SZ,
+  hostwin_reg_create_key(HKEY_LOCAL_MACHINE, kLedEngineKey); // no default value
+  hostwin_reg_set_value(HKEY_LOCAL_MACHINE, kLedEngineKey, "Other", REG_SZ,
                         ULVO_ENGINE_COMPLETE, sizeof ULVO_ENGINE_COMPLETE);
   EXPECT_FALSE(api.UlvoLedInit(env.jni(), nullptr));
   EXPECT_EQ(loadCalls(), before);

@@ -7,6 +7,7 @@
 #include "../wine/mini_jni.h"
 #include "../wine/stub_engine.h"
 #include "../wine/ulvoran_api.h"
+#include "led_engine_key.h"
 
 #include <hostwin_test.h>
 
@@ -15,12 +16,8 @@
 #include <cstring>
 #include <string>
 
-inline const char *kEngineKey = "SOFTWARE\\Classes\\CLSID\\"
-                                "{3F8C2D71-5B0E-4A96-8C47-D21E6B90F5A3}\\"
-                                "ServerBinary";
-
 inline void setEngineValue(DWORD type, const void *data, DWORD size) {
-  hostwin_reg_set_value(HKEY_LOCAL_MACHINE, kEngineKey, nullptr, type, data,
+  hostwin_reg_set_value(HKEY_LOCAL_MACHINE, kLedEngineKey, nullptr, type, data,
                         size);
 }
 
@@ -30,7 +27,7 @@ inline void registerEngine(const std::string &path) {
 }
 
 inline void unregisterEngine() {
-  hostwin_reg_delete_key(HKEY_LOCAL_MACHINE, kEngineKey);
+  hostwin_reg_delete_key(HKEY_LOCAL_MACHINE, kLedEngineKey);
 }
 
 inline const ulvoran_api::Api &binding() {

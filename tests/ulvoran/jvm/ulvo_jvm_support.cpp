@@ -2,6 +2,7 @@
 // stand-in engine, inside the JVM that loaded UlvoranLedJNI.  Also holds an
 // empty native method to time the bare JNI call against.
 #include "../wine/stub_engine.h"
+#include "led_engine_key.h"
 
 #include <hostwin_test.h>
 #include <jni.h>
@@ -12,10 +13,6 @@
 #define SUPPORT(name) Java_com_ulvoran_gaming_UlvoLEDTest_##name
 
 namespace {
-
-const char kEngineKey[] = "SOFTWARE\\Classes\\CLSID\\"
-                          "{3F8C2D71-5B0E-4A96-8C47-D21E6B90F5A3}\\"
-                          "ServerBinary";
 
 StubEngine &engine() {
   static StubEngine s;
@@ -32,12 +29,12 @@ StubEngine &engine() {
 extern "C" {
 
 JNIEXPORT void JNICALL SUPPORT(registerEngine)(JNIEnv *, jclass) {
-  hostwin_reg_set_value(HKEY_LOCAL_MACHINE, kEngineKey, nullptr, REG_SZ,
+  hostwin_reg_set_value(HKEY_LOCAL_MACHINE, kLedEngineKey, nullptr, REG_SZ,
                         ULVO_ENGINE_COMPLETE, sizeof ULVO_ENGINE_COMPLETE);
 }
 
 JNIEXPORT void JNICALL SUPPORT(unregisterEngine)(JNIEnv *, jclass) {
-  hostwin_reg_delete_key(HKEY_LOCAL_MACHINE, kEngineKey);
+  hostwin_reg_delete_key(HKEY_LOCAL_MACHINE, kLedEngineKey);
 }
 
 JNIEXPORT void JNICALL SUPPORT(engineReset)(JNIEnv *, jclass) {

@@ -3,7 +3,7 @@
 #ifndef ULVORAN_STUB_ENGINE_H
 #define ULVORAN_STUB_ENGINE_H
 
-#include "../engine/ulvo_engine.h"
+#include "../standin/ulvo_engine.h"
 
 #include <windows.h>
 

@@ -30,7 +30,7 @@ double nowNs() {
 // The pointers are volatile so that every call loads one, as a caller that
 // got them at run time would; the results are summed so none is dropped.
 volatile EngineSetLighting direct;
-volatile ulvoran_api::Fn3 forwarded;
+volatile decltype(ulvoran_api::Api::UlvoLedSetLighting) forwarded;
 volatile unsigned sink;
 
 double directRound(int calls) {
@@ -45,7 +45,7 @@ double directRound(int calls) {
 }
 
 double forwardedRound(int calls) {
-  ulvoran_api::Fn3 fn = forwarded;
+  decltype(ulvoran_api::Api::UlvoLedSetLighting) fn = forwarded;
   unsigned sum = 0;
   double t0 = nowNs();
   for (int i = 0; i < calls; i++)
@@ -62,8 +62,8 @@ int main(int argc, char **argv) {
     std::printf("usage: %s BINDING ENGINE [calls] [rounds]\n", argv[0]);
     return 2;
   }
-  std::string binding = wine_registry::windowsPath(argv[1]);
-  std::string engine = wine_registry::windowsPath(argv[2]);
+  std::string binding = windowsPath(argv[1]);
+  std::string engine = windowsPath(argv[2]);
   int calls = argc > 3 ? std::atoi(argv[3]) : 10000000;
   int rounds = argc > 4 ? std::atoi(argv[4]) : 21;
   ulvoran_api::Api api;

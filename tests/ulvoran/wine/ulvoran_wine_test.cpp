@@ -300,10 +300,10 @@ int main(int argc, char **argv) {
                 argv[0]);
     return 2;
   }
-  binding = wine_registry::windowsPath(argv[1]);
-  complete = wine_registry::windowsPath(argv[2]);
-  noinit = wine_registry::windowsPath(argv[3]);
-  noflash = wine_registry::windowsPath(argv[4]);
+  binding = windowsPath(argv[1]);
+  complete = windowsPath(argv[2]);
+  noinit = windowsPath(argv[3]);
+  noflash = windowsPath(argv[4]);
   // Every engine this process loads appends to one fresh log.
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);

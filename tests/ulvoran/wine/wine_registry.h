@@ -1,5 +1,4 @@
-// The engine's registry value under Wine, in either registry view, and the
-// Z: form of Unix paths for Windows programs.
+// The engine's registry value under Wine, in either registry view.
 #ifndef ULVORAN_WINE_REGISTRY_H
 #define ULVORAN_WINE_REGISTRY_H
 
@@ -7,31 +6,20 @@
 
 #include <string>
 
-namespace wine_registry {
+#include "led_engine_key.h"
+#include "win_support.h"
 
-const char kEngineKey[] = "SOFTWARE\\Classes\\CLSID\\"
-                          "{3F8C2D71-5B0E-4A96-8C47-D21E6B90F5A3}\\"
-                          "ServerBinary";
+namespace wine_registry {
 
 // The view this process reads without flags, and the other one.
 const REGSAM kOwnView = sizeof(void *) == 8 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
 const REGSAM kOtherView =
     sizeof(void *) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 
-inline std::string windowsPath(const char *p) {
-  std::string s = p;
-  if (!s.empty() && s[0] == '/')
-    s = "Z:" + s;
-  for (char &c : s)
-    if (c == '/')
-      c = '\\';
-  return s;
-}
-
 inline bool setEngineValue(REGSAM view, DWORD type, const void *data,
                            DWORD size) {
   HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEngineKey, 0, nullptr, 0,
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kLedEngineKey, 0, nullptr, 0,
                       KEY_WRITE | view, nullptr, &key, nullptr) != 0)
     return false;
   LONG rc = RegSetValueExA(key, nullptr, 0, type,
@@ -46,7 +34,7 @@ inline bool registerEngine(REGSAM view, const std::string &path) {
 }
 
 inline void unregisterEngine(REGSAM view) {
-  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kEngineKey, view, 0);
+  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kLedEngineKey, view, 0);
 }
 
 } // namespace wine_registry

@@ -46,12 +46,12 @@ bool measure(long n, const char *serviceLog, A sendA, B sendB, Timing *a,
   std::vector<int64_t> start(2 * n), back(2 * n);
   for (long i = 0; i < 2 * n; i++) {
     pumpPendingMessages();
-    start[i] = nowUs();
+    start[i] = qpcMicros();
     if (i % 2)
       sendB();
     else
       sendA();
-    back[i] = nowUs();
+    back[i] = qpcMicros();
   }
   std::vector<int64_t> got = receipts(serviceLog);
   if (got.size() < before + 2 * n) {

@@ -2,48 +2,21 @@
 
 namespace preview {
 
-int64_t nowUs() {
-  static LARGE_INTEGER freq = {};
-  if (!freq.QuadPart)
-    QueryPerformanceFrequency(&freq);
-  LARGE_INTEGER c;
-  QueryPerformanceCounter(&c);
-  return c.QuadPart / freq.QuadPart * 1000000 +
-         c.QuadPart % freq.QuadPart * 1000000 / freq.QuadPart;
-}
-
-void pumpPendingMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
 void pumpMessagesUntil(int64_t us) {
   for (;;) {
     pumpPendingMessages();
-    int64_t left = us - nowUs();
+    int64_t left = us - qpcMicros();
     if (left <= 0)
       return;
     // Wakes for any message; otherwise sleeps to within a millisecond.
     MsgWaitForMultipleObjects(0, nullptr, FALSE,
                               static_cast<DWORD>(left / 1000), QS_ALLINPUT);
     if (left < 1000) {
-      while (nowUs() < us)
+      while (qpcMicros() < us)
         Sleep(0);
       return;
     }
   }
-}
-
-std::string windowsPath(const std::string &path) {
-  if (path.empty() || path[0] != '/')
-    return path;
-  std::string w = "Z:" + path;
-  for (char &c : w)
-    c = c == '/' ? '\\' : c;
-  return w;
 }
 
 namespace {

@@ -18,6 +18,7 @@
 // microsecond clock as the stand-ins' logs.
 #include "bench.h"
 #include "jni_call.h"
+#include "led_engine_key.h"
 #include "platform.h"
 #include "session.h"
 
@@ -69,18 +70,16 @@ FILE *gLog = nullptr;
 
 void logLine(const char *fmt, const std::string &a = "",
              const std::string &b = "") {
-  std::fprintf(gLog, "%lld ", static_cast<long long>(nowUs()));
+  std::fprintf(gLog, "%lld ", static_cast<long long>(qpcMicros()));
   std::fprintf(gLog, fmt, a.c_str(), b.c_str());
   std::fputc('\n', gLog);
   std::fflush(gLog);
 }
 
 bool registerEngine(const std::string &path) {
-  const char *key = "SOFTWARE\\Classes\\CLSID\\{3F8C2D71-5B0E-4A96-8C47-"
-                    "D21E6B90F5A3}\\ServerBinary";
   HKEY h;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_WRITE,
-                      nullptr, &h, nullptr) != ERROR_SUCCESS)
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kLedEngineKey, 0, nullptr, 0,
+                      KEY_WRITE, nullptr, &h, nullptr) != ERROR_SUCCESS)
     return false;
   LONG rc = RegSetValueExA(h, nullptr, 0, REG_SZ,
                            reinterpret_cast<const BYTE *>(path.c_str()),
@@ -99,7 +98,7 @@ HMODULE loadLibrary(const std::string &path) {
 
 int play(const Options &o, const Session &session, HMODULE modules[3]) {
   logLine("start");
-  int64_t t0 = nowUs();
+  int64_t t0 = qpcMicros();
   for (const Call &c : session.calls) {
     pumpMessagesUntil(t0 + c.timeMs * 1000);
     HMODULE m = modules[static_cast<int>(c.method->library)];
@@ -119,7 +118,7 @@ int play(const Options &o, const Session &session, HMODULE modules[3]) {
     logLine("done %s %s", std::to_string(c.line), result);
   }
   // Let flash workers and their messages finish before the end line.
-  pumpMessagesUntil(nowUs() + o.tailMs * 1000);
+  pumpMessagesUntil(qpcMicros() + o.tailMs * 1000);
   logLine("end");
   return 0;
 }

@@ -8,6 +8,20 @@ namespace preview {
 
 namespace {
 
+// The Tovrik selectors the service's log shows: 15 on the LED control
+// message switches per-key control, all ones on the light control message
+// hands the light back.
+constexpr long kPerKeyControlSelector = 15;
+constexpr uint32_t kRestoreSelector = 0xFFFFFFFFu;
+
+// The effect types of Duvek's "CreateKeyboardEffect" calls.
+enum DuvekEffect : int {
+  kEffectOff = 0,
+  kEffectColorGrid = 2,
+  kEffectSingleColor = 4,
+  kEffectKeyGrid = 8,
+};
+
 bool parseU32(const std::string &word, uint32_t *out) {
   char *end = nullptr;
   unsigned long long v = std::strtoull(word.c_str(), &end, 0);
@@ -78,7 +92,7 @@ bool applyTovrikLine(const LogLine &l, TovrikState *s, std::string *note) {
     return false;
   TovrikState before = *s;
   if (w[0] == "led-control" && w.size() >= 3) {
-    if (std::atol(w[1].c_str()) == 15) {
+    if (std::atol(w[1].c_str()) == kPerKeyControlSelector) {
       s->sdkMode = std::atol(w[2].c_str()) != 0;
       *note = s->sdkMode ? "per-key control on" : "per-key control off";
     }
@@ -86,7 +100,7 @@ bool applyTovrikLine(const LogLine &l, TovrikState *s, std::string *note) {
     uint32_t wp = 0, lp = 0;
     if (!parseU32(w[1], &wp) || !parseU32(w[2], &lp))
       return false;
-    if (wp == 0xFFFFFFFFu) {
+    if (wp == kRestoreSelector) {
       s->restored = true;
       *note = "light handed back";
     } else {
@@ -115,21 +129,21 @@ constexpr size_t kGridBytes = kDuvekCells * kColourBytes;
 bool composeDuvekEffect(int type, const std::vector<uint8_t> &block,
                         uint32_t *cells) {
   switch (type) {
-  case 0:
+  case kEffectOff:
     std::fill(cells, cells + kDuvekCells, 0u);
     return true;
-  case 2:
+  case kEffectColorGrid:
     if (block.size() < kGridBytes)
       return false;
     for (int i = 0; i < kDuvekCells; i++)
       cells[i] = effectToRgb(readLe32(block, i * kColourBytes));
     return true;
-  case 4:
-    if (block.size() < 4)
+  case kEffectSingleColor:
+    if (block.size() < kColourBytes)
       return false;
     std::fill(cells, cells + kDuvekCells, effectToRgb(readLe32(block, 0)));
     return true;
-  case 8:
+  case kEffectKeyGrid:
     if (block.size() < 2 * kGridBytes)
       return false;
     for (int i = 0; i < kDuvekCells; i++) {
@@ -266,7 +280,9 @@ Step duvekStep(const LogLine &l) {
   if (l.words.size() < 2 || l.words[0] != "CreateKeyboardEffect")
     return Step::None;
   int type = std::atoi(l.words[1].c_str());
-  return type == 2 ? Step::Red : type == 0 ? Step::Dark : Step::Other;
+  return type == kEffectColorGrid ? Step::Red
+         : type == kEffectOff     ? Step::Dark
+                                  : Step::Other;
 }
 
 // Claims the unclaimed event of that step nearest to the expected time,

@@ -2,82 +2,45 @@
 
 #include <cstring>
 
+#include "jni_methods.h"
+
 namespace preview {
 
 namespace {
 
-constexpr Kind I = Kind::Int;
-constexpr Kind F = Kind::Float;
-constexpr Kind Z = Kind::Boolean;
-constexpr Kind B = Kind::Bytes;
-constexpr Kind V = Kind::Void;
-constexpr Kind J = Kind::Long;
+// The kind of each Java type as the JVM passes it.
+template <class T> constexpr Kind kindOf();
+template <> constexpr Kind kindOf<jint>() { return Kind::Int; }
+template <> constexpr Kind kindOf<jfloat>() { return Kind::Float; }
+template <> constexpr Kind kindOf<jboolean>() { return Kind::Boolean; }
+template <> constexpr Kind kindOf<jbyteArray>() { return Kind::Bytes; }
+template <> constexpr Kind kindOf<void>() { return Kind::Void; }
+template <> constexpr Kind kindOf<jlong>() { return Kind::Long; }
 
-const Method kTovrik[] = {
-    {Library::Tovrik, "init", Z, 0, {}},
-    {Library::Tovrik, "unInit", V, 0, {}},
-    {Library::Tovrik, "update", V, 0, {}},
-    {Library::Tovrik, "onDamage", V, 0, {}},
-    {Library::Tovrik, "displayPotionColor", V, 1, {I}},
-    {Library::Tovrik, "setIlluminatedKeys", V, 2, {I, I}},
-    {Library::Tovrik, "setShowHealth", V, 1, {Z}},
-    {Library::Tovrik, "setShowArmor", V, 1, {Z}},
-    {Library::Tovrik, "updateHealthAndArmor", V, 2, {F, F}},
+// A method's row from its C signature: the JNI environment and the class or
+// object reference come first and are not the Java method's.
+template <class Fn> struct Row;
+template <class R, class Env, class Self, class... A>
+struct Row<R(Env, Self, A...)> {
+  static constexpr Method of(Library lib, const char *name) {
+    return Method{lib,
+                  name,
+                  kindOf<R>(),
+                  static_cast<int>(sizeof...(A)),
+                  {kindOf<A>()...}};
+  }
 };
 
-const Method kDuvek[] = {
-    {Library::Duvek, "init0", J, 0, {}},
-    {Library::Duvek, "unInit0", J, 0, {}},
-    {Library::Duvek, "update", I, 0, {}},
-    {Library::Duvek, "onDamage", V, 0, {}},
-    {Library::Duvek, "setIlluminatedKeys", V, 2, {I, I}},
-    {Library::Duvek, "setShowHealth", V, 1, {Z}},
-    {Library::Duvek, "setShowArmor", V, 1, {Z}},
-    {Library::Duvek, "updateHealthAndArmor", V, 2, {F, F}},
-    {Library::Duvek, "displayPotionColor", V, 1, {I}},
-};
+#define PREVIEW_TOVRIK(ret, name, params)                                      \
+  Row<ret params>::of(Library::Tovrik, #name),
+#define PREVIEW_DUVEK(ret, name, params)                                       \
+  Row<ret params>::of(Library::Duvek, #name),
+#define PREVIEW_ULVORAN(ret, name, params)                                     \
+  Row<ret params>::of(Library::Ulvoran, #name),
 
-const Method kUlvoran[] = {
-    {Library::Ulvoran, "UlvoLedInit", Z, 0, {}},
-    {Library::Ulvoran, "UlvoLedSetTargetDevice", Z, 1, {I}},
-    {Library::Ulvoran, "UlvoLedSaveCurrentLighting", Z, 0, {}},
-    {Library::Ulvoran, "UlvoLedSetLighting", Z, 3, {I, I, I}},
-    {Library::Ulvoran, "UlvoLedRestoreLighting", Z, 0, {}},
-    {Library::Ulvoran, "UlvoLedSaveLightingForKey", Z, 1, {I}},
-    {Library::Ulvoran, "UlvoLedRestoreLightingForKey", Z, 1, {I}},
-    {Library::Ulvoran, "UlvoLedFlashLighting", Z, 5, {I, I, I, I, I}},
-    {Library::Ulvoran, "UlvoLedPulseLighting", Z, 5, {I, I, I, I, I}},
-    {Library::Ulvoran, "UlvoLedSetLightingFromBitmap", Z, 1, {B}},
-    {Library::Ulvoran,
-     "UlvoLedSetLightingForKeyWithScanCode",
-     Z,
-     4,
-     {I, I, I, I}},
-    {Library::Ulvoran,
-     "UlvoLedSetLightingForKeyWithHidCode",
-     Z,
-     4,
-     {I, I, I, I}},
-    {Library::Ulvoran,
-     "UlvoLedSetLightingForKeyWithQuartzCode",
-     Z,
-     4,
-     {I, I, I, I}},
-    {Library::Ulvoran,
-     "UlvoLedSetLightingForKeyWithKeyName",
-     Z,
-     4,
-     {I, I, I, I}},
-    {Library::Ulvoran, "UlvoLedFlashSingleKey", Z, 6, {I, I, I, I, I, I}},
-    {Library::Ulvoran,
-     "UlvoLedPulseSingleKey",
-     Z,
-     9,
-     {I, I, I, I, I, I, I, I, Z}},
-    {Library::Ulvoran, "UlvoLedStopEffectsOnKey", Z, 1, {I}},
-    {Library::Ulvoran, "UlvoLedStopEffects", Z, 0, {}},
-    {Library::Ulvoran, "UlvoLedShutdown", V, 0, {}},
-};
+const Method kTovrik[] = {TOVRIK_METHODS(PREVIEW_TOVRIK)};
+const Method kDuvek[] = {DUVEK_METHODS(PREVIEW_DUVEK)};
+const Method kUlvoran[] = {ULVORAN_METHODS(PREVIEW_ULVORAN)};
 
 template <int N> int countOf(const Method (&)[N]) { return N; }
 

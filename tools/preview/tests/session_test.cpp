@@ -84,7 +84,7 @@ TEST(Session, MalformedLinesNameTheirLine) {
     const char *text;
     const char *error;
   } cases[] = {
-      {"0 razer init\n", "line 1: unknown library 'razer'"},
+      {"0 quorvane init\n", "line 1: unknown library 'quorvane'"},
       {"0 tovrik init0\n", "line 1: tovrik has no native method 'init0'"},
       {"0 duvek Init\n", "line 1: duvek has no native method 'Init'"},
       {"\n\n0 tovrik update now\n", "line 3: tovrik update takes 0"},

@@ -1,5 +1,5 @@
 // The virtual LED engine's sink: the stand-in's nineteen entries
-// (tests/ulvoran/engine/ulvo_engine.cpp) hand every call here as one line,
+// (tests/ulvoran/standin/ulvo_engine.cpp) hand every call here as one line,
 // which the preview's reader turns into the board's state; the window, open
 // from "UlvoLedInit" to "UlvoLedShutdown", draws the whole-board colour, the
 // last bitmap and the latest calls.

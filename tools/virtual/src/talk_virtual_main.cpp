@@ -1,7 +1,7 @@
 // TovrikTalkVirtual.exe: a virtual lighting service.  Its window has the
 // class and title "TOVRIK TALK", so the Tovrik library finds it as it finds
 // the vendor's service, and it speaks the protocol through the stand-in's
-// own code (tests/tovrik/wine/talk_service.h): it answers the discover
+// own code (tests/tovrik/standin/talk_service.h): it answers the discover
 // broadcast with an attach, follows per-key control, the colour posts and
 // the restore, takes key bitmaps, and draws the keyboard as the preview does.
 // The Report menu, or the keys A and N, send a key-bitmap report back: every

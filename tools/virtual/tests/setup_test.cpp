@@ -37,8 +37,8 @@ int setup(const char *args) {
 // The engine value in a view; "<none>" when absent.
 std::string engineValue(REGSAM view, const char *name = nullptr) {
   HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEngineKey, 0, KEY_READ | view, &key) !=
-      0)
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kLedEngineKey, 0, KEY_READ | view,
+                    &key) != 0)
     return "<none>";
   char buf[MAX_PATH] = "";
   DWORD size = sizeof buf - 1;

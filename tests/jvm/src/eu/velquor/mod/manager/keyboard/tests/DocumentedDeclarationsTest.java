@@ -30,6 +30,12 @@ class DocumentedDeclarationsTest {
           "eu.velquor.mod.manager.keyboard.TovrikController",
           "eu.velquor.mod.manager.keyboard.DuvekController",
           "com.ulvoran.gaming.UlvoLED");
+  // Each class's test source lives with its library's tests.
+  private static final Map<String, String> SOURCE_DIRS =
+      Map.of(
+          "eu.velquor.mod.manager.keyboard.TovrikController", "tests/tovrik/jvm/src/",
+          "eu.velquor.mod.manager.keyboard.DuvekController", "tests/duvek/jvm/src/",
+          "com.ulvoran.gaming.UlvoLED", "tests/ulvoran/jvm/src/");
   private static final Pattern JAVA_BLOCK =
       Pattern.compile("^```java\\n(.*?)^```", Pattern.DOTALL | Pattern.MULTILINE);
   private static final Pattern COMMENT =
@@ -69,7 +75,7 @@ class DocumentedDeclarationsTest {
 
     for (String name : CLASSES) {
       String source = Files.readString(
-          ROOT.resolve("tests/jvm/src/" + name.replace('.', '/') + ".java"));
+          ROOT.resolve(SOURCE_DIRS.get(name) + name.replace('.', '/') + ".java"));
       assertEquals(name, qualifiedName(source), "test source of " + name);
       List<String> tested = natives(source);
       assertEquals(tested, documented.get(name), "native methods of " + name);

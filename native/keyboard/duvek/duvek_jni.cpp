@@ -1,10 +1,8 @@
-// The native methods of eu.velquor.mod.manager.keyboard.DuvekController.
-// None of them touches the JNI environment or the object reference.
-#include "duvek.h"
-
+// The nine native methods of eu.velquor.mod.manager.keyboard.DuvekController.
+// None uses its JNI environment or object argument.
 #include <jni.h>
 
-using namespace duvek;
+#include "controller.h"
 
 #define DUVEK_METHOD(name)                                                     \
   Java_eu_velquor_mod_manager_keyboard_DuvekController_##name
@@ -13,48 +11,45 @@ extern "C" {
 
 // The 32-bit result code widens with its sign: -1 reaches Java as -1L.
 JNIEXPORT jlong JNICALL DUVEK_METHOD(init0)(JNIEnv *, jobject) {
-  return static_cast<jlong>(initBinding());
+  return static_cast<jlong>(duvek::init());
 }
 
 JNIEXPORT jlong JNICALL DUVEK_METHOD(unInit0)(JNIEnv *, jobject) {
-  return static_cast<jlong>(unInitBinding());
+  return static_cast<jlong>(duvek::unInit());
 }
 
 JNIEXPORT jint JNICALL DUVEK_METHOD(update)(JNIEnv *, jobject) {
-  return renderFrame();
+  return duvek::renderFrame();
 }
 
 JNIEXPORT void JNICALL DUVEK_METHOD(onDamage)(JNIEnv *, jobject) {
-  startDamageFlash();
+  duvek::onDamage();
 }
 
 JNIEXPORT void JNICALL DUVEK_METHOD(setIlluminatedKeys)(JNIEnv *, jobject,
                                                         jint mode, jint color) {
-  controllerState.illuminatedKeys.store(mode, std::memory_order_relaxed);
-  controllerState.keyColor.store(toEffectColor(color),
-                                 std::memory_order_relaxed);
+  duvek::setIlluminatedKeys(mode, color);
 }
 
 JNIEXPORT void JNICALL DUVEK_METHOD(setShowHealth)(JNIEnv *, jobject,
                                                    jboolean show) {
-  controllerState.showHealth.store(show != 0, std::memory_order_relaxed);
+  duvek::setShowHealth(show != JNI_FALSE);
 }
 
 JNIEXPORT void JNICALL DUVEK_METHOD(setShowArmor)(JNIEnv *, jobject,
                                                   jboolean show) {
-  controllerState.showArmor.store(show != 0, std::memory_order_relaxed);
+  duvek::setShowArmor(show != JNI_FALSE);
 }
 
 JNIEXPORT void JNICALL DUVEK_METHOD(updateHealthAndArmor)(JNIEnv *, jobject,
                                                           jfloat health,
                                                           jfloat armor) {
-  controllerState.health.store(health, std::memory_order_relaxed);
-  controllerState.armor.store(armor, std::memory_order_relaxed);
+  duvek::updateHealthAndArmor(health, armor);
 }
 
 JNIEXPORT void JNICALL DUVEK_METHOD(displayPotionColor)(JNIEnv *, jobject,
                                                         jint color) {
-  displayPotionColor(color);
+  duvek::displayPotionColor(color);
 }
 
 } // extern "C"

@@ -1,11 +1,13 @@
 // The steady-state picture: which keys a render lights, from the settings
 // and the game state.  Plain code, shared by the controller and its tests.
-#ifndef TOVRIK_FRAME_H
-#define TOVRIK_FRAME_H
+#ifndef TOVRIK_COMPOSE_H
+#define TOVRIK_COMPOSE_H
 
 #include <cstdint>
 
 #include "key_bitmap.h"
+
+namespace tovrik {
 
 constexpr int kHealthFirstKey = 1; // F1..F12
 constexpr int kHealthKeys = 12;
@@ -28,5 +30,7 @@ struct FrameInputs {
 uint32_t barCount(float fraction, uint32_t length);
 
 void composeFrame(const FrameInputs &in, KeyFrame &frame);
+
+} // namespace tovrik
 
 #endif

@@ -18,6 +18,7 @@
 //   wParam 5: quit
 // The link window is the one named by the last discover, or else the first
 // message-only window of the link's class.
+#include "../../common/win_support.h"
 #include "talk_service.h"
 
 #include <windows.h>
@@ -36,12 +37,7 @@ HWND discoverer;
 bool attachOnDiscover;
 int echoFill = -1;
 
-long long nowUs() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return static_cast<long long>(c.QuadPart / (f.QuadPart / 1000000.0));
-}
+long long nowUs() { return qpcMicros(); }
 
 void logLine(const std::string &text) {
   if (!logFile || text.empty())

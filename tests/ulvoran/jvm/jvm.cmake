@@ -2,8 +2,9 @@
 # engine, and a test-only library that fills the registry and reads the
 # engine's records.
 add_library(ulvo_jvm_support SHARED
-  ${CMAKE_SOURCE_DIR}/tests/ulvoran/jvm/ulvo_jvm_support.cpp)
-target_include_directories(ulvo_jvm_support PRIVATE ${VELQUOR_JNI_INCLUDES})
+  ${CMAKE_CURRENT_LIST_DIR}/ulvo_jvm_support.cpp)
+target_include_directories(ulvo_jvm_support PRIVATE ${VELQUOR_JNI_INCLUDES}
+  ${VELQUOR_TESTS_DIR}/common)
 target_link_libraries(ulvo_jvm_support PRIVATE hostwin)
 target_compile_definitions(ulvo_jvm_support PRIVATE
   ULVO_ENGINE_COMPLETE="$<TARGET_FILE:ulvo_engine_complete>")
