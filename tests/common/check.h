@@ -38,14 +38,10 @@ struct Register {
 
 // Under emulated 32-bit Wine time is not the program's own and many
 // threads in one process are not reliable: timing checks and the cases
-// named *_stress are left out there, and waits are longer.
+// named *_stress are left out there.
 inline bool emulated() {
   static const bool on = std::getenv("VELQUOR_WINE_EMULATED") != nullptr;
   return on;
-}
-
-inline unsigned long waitMs(unsigned long ms) {
-  return emulated() ? ms * 10 : ms;
 }
 
 inline bool isStress(const char *name) {
