@@ -8,7 +8,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 // QueryPerformanceCounter in microseconds: system-wide under Wine, so stamps
 // from a test, a stand-in and the player compare.  Split into whole seconds
@@ -38,6 +40,26 @@ inline std::string windowsPath(const std::string &path) {
     if (c == '/')
       c = '\\';
   return w;
+}
+
+// A Windows test program's command line: first the host paths of what it
+// tests (`usage` names them), then whatever else the program takes, such
+// as the cases to run.  Returns the paths as Windows paths and leaves argv
+// holding the program's name and the rest; empty, with the usage printed,
+// when paths are missing.
+inline std::vector<std::string>
+takePathArguments(int &argc, char **&argv, int count, const char *usage) {
+  if (argc <= count) {
+    std::printf("usage: %s %s\n", argv[0], usage);
+    return {};
+  }
+  std::vector<std::string> paths;
+  for (int i = 1; i <= count; i++)
+    paths.push_back(windowsPath(argv[i]));
+  argv[count] = argv[0];
+  argv += count;
+  argc -= count;
+  return paths;
 }
 
 #endif

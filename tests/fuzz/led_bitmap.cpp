@@ -7,12 +7,12 @@
 
 #include <vector>
 
-#include "../ulvoran/wine/mini_jni.h"
 #include "../ulvoran/wine/stub_engine.h"
 #include "../ulvoran/wine/ulvoran_api.h"
 #include "fuzz_input.h"
 #include "hostwin_test.h"
 #include "led_engine_key.h"
+#include "mini_jni.h"
 
 namespace {
 

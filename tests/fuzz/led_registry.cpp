@@ -7,11 +7,11 @@
 #include <cstring>
 #include <string>
 
-#include "../ulvoran/wine/mini_jni.h"
 #include "../ulvoran/wine/ulvoran_api.h"
 #include "fuzz_input.h"
 #include "hostwin_test.h"
 #include "led_engine_key.h"
+#include "mini_jni.h"
 
 namespace {
 

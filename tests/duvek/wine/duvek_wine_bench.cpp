@@ -5,7 +5,6 @@
 #include "duvek_api.h"
 #include "jni_export.h"
 #include "win_support.h"
-#include "wine_paths.h"
 
 #include <windows.h>
 
@@ -42,11 +41,14 @@ template <typename Fn> double timeRound(Fn fn, int n) {
 
 } // namespace
 
-int main() {
+int main(int argc, char **argv) {
+  std::vector<std::string> paths =
+      takePathArguments(argc, argv, 2, "Duvek.dll VARIANT-ROOT");
+  if (paths.empty())
+    return 2;
   DuvekApi duvek;
-  SetDllDirectoryA(variantDir("dvglow_silent").c_str());
-  if (!duvek.load(hostPathFromEnv("DUVEK_DLL").c_str()) ||
-      duvek.init0(nullptr, nullptr) != 0) {
+  SetDllDirectoryA((paths[1] + "\\dvglow_silent").c_str());
+  if (!duvek.load(paths[0].c_str()) || duvek.init0(nullptr, nullptr) != 0) {
     std::printf("cannot start Duvek against the silent stand-in\n");
     return 1;
   }

@@ -4,7 +4,7 @@
 #include "check.h"
 #include "duvek_api.h"
 #include "process_threads.h"
-#include "wine_paths.h"
+#include "win_support.h"
 
 #include <windows.h>
 
@@ -20,6 +20,8 @@ namespace {
 
 DuvekApi duvek;
 std::string logPath;
+// From the command line: Duvek.dll, and the folder of the stand-in variants.
+std::string duvekPath, variantRoot;
 
 struct LogLine {
   long long us = 0;
@@ -101,7 +103,7 @@ void useVariant(const char *variant) {
   duvek.setShowArmor(nullptr, nullptr, JNI_TRUE);
   duvek.updateHealthAndArmor(nullptr, nullptr, 0.0f, 0.0f);
   SetEnvironmentVariableA("DVGLOW_EFFECT_RESULT", nullptr);
-  SetDllDirectoryA(variantDir(variant).c_str());
+  SetDllDirectoryA((variantRoot + "\\" + variant).c_str());
   clearLog();
 }
 
@@ -158,13 +160,12 @@ std::string drawnHex() {
 // has left an effect library loaded (freeing Duvek without unInit0 does).
 TEST_CASE(load_free_cycles_during_flashes_stress) {
   useVariant("dvglow_complete");
-  std::string path = hostPathFromEnv("DUVEK_DLL");
   duvek.unload();
   int threadsBefore = threadsOfThisProcess();
   int stuck = 0, effectLibraryLeft = 0, darkSteps = 0;
   for (int cycle = 0; cycle < 100; cycle++) {
     DuvekApi copy;
-    if (!copy.load(path.c_str()) || copy.init0(nullptr, nullptr) != 0) {
+    if (!copy.load(duvekPath.c_str()) || copy.init0(nullptr, nullptr) != 0) {
       CHECK(!"load and init0");
       break;
     }
@@ -184,7 +185,7 @@ TEST_CASE(load_free_cycles_during_flashes_stress) {
   CHECK(darkSteps >= 50); // the cycles that stopped after 100 ms
   CHECK(!anyLate());
   CHECK(threadsSettleTo(threadsBefore, 2000) <= threadsBefore);
-  CHECK(duvek.load(path.c_str()));
+  CHECK(duvek.load(duvekPath.c_str()));
 }
 
 TEST_CASE(missing_library_every_init_tries_again) {
@@ -387,14 +388,13 @@ TEST_CASE(flash_survives_freeing_duvek) {
   CHECK_EQ(duvek.init0(nullptr, nullptr), 0);
   clearLog();
   duvek.onDamage(nullptr, nullptr);
-  std::string path = hostPathFromEnv("DUVEK_DLL");
   duvek.unload();
   CHECK(GetModuleHandleA("Duvek.dll") != nullptr);
   Sleep(700);
   CHECK(GetModuleHandleA("Duvek.dll") == nullptr);
   CHECK_EQ(effects().size(), 4u);
   CHECK(effectLibraryLoaded());
-  CHECK(duvek.load(path.c_str()));
+  CHECK(duvek.load(duvekPath.c_str()));
 }
 
 int main(int argc, char **argv) {
@@ -402,9 +402,14 @@ int main(int argc, char **argv) {
   GetTempPathA(sizeof temp, temp);
   logPath = std::string(temp) + "dvglow-test.log";
   SetEnvironmentVariableA("DVGLOW_LOG", logPath.c_str());
-  std::string dll = hostPathFromEnv("DUVEK_DLL");
-  if (!duvek.load(dll.c_str())) {
-    std::printf("cannot load %s\n", dll.c_str());
+  std::vector<std::string> paths =
+      takePathArguments(argc, argv, 2, "Duvek.dll VARIANT-ROOT [case...]");
+  if (paths.empty())
+    return 2;
+  duvekPath = paths[0];
+  variantRoot = paths[1];
+  if (!duvek.load(duvekPath.c_str())) {
+    std::printf("cannot load %s\n", duvekPath.c_str());
     return 1;
   }
   return check::run(argc, argv);

@@ -11,19 +11,17 @@ if(TARGET dvglow_plain_name)
 endif()
 
 foreach(prog duvek_wine_test duvek_wine_bench)
-  add_executable(${prog} wine/${prog}.cpp wine/wine_paths.cpp)
+  add_executable(${prog} wine/${prog}.cpp)
   target_include_directories(${prog} PRIVATE ${VELQUOR_JNI_INCLUDES}
     ${VELQUOR_TESTS_DIR}/common ${CMAKE_CURRENT_LIST_DIR})
   add_dependencies(${prog} Duvek ${DUVEK_VARIANTS})
 endforeach()
 target_compile_options(duvek_wine_bench PRIVATE -O2)
 
-# The programs find Duvek.dll and the variant folders through the
-# environment; Wine passes it on.
-set(DUVEK_WINE_ENV "DUVEK_DLL=$<TARGET_FILE:Duvek>;DVGLOW_ROOT=${CMAKE_BINARY_DIR}/dvglow")
-velquor_wine_test(duvek_wine duvek_wine_test)
-set_tests_properties(duvek_wine PROPERTIES ENVIRONMENT "${DUVEK_WINE_ENV}")
+# Both programs take Duvek.dll and the folder of the variant folders.
+velquor_wine_test(duvek_wine duvek_wine_test $<TARGET_FILE:Duvek>
+  ${CMAKE_BINARY_DIR}/dvglow)
 
 # duvek_wine_bench is measured by hand, not run as a test:
-#   DUVEK_DLL=<Duvek.dll> DVGLOW_ROOT=<build>/dvglow \
-#     tests/common/wine-run.sh <build>/tests/duvek/duvek_wine_bench.exe
+#   tests/common/wine-run.sh <build>/tests/duvek/duvek_wine_bench.exe \
+#     <Duvek.dll> <build>/dvglow

@@ -34,12 +34,13 @@ void report(const char *what, double value, double floor) {
 } // namespace
 
 int main(int argc, char **argv) {
-  if (argc < 3)
+  std::vector<std::string> paths =
+      takePathArguments(argc, argv, 2, "Tovrik.dll tovrik_service.exe");
+  if (paths.empty())
     return 2;
   ServiceProcess service;
   TovrikApi api;
-  if (!service.start(windowsPath(argv[2])) ||
-      !api.load(windowsPath(argv[1]).c_str()))
+  if (!service.start(paths[1]) || !api.load(paths[0].c_str()))
     return 1;
 
   // onDamage before init: the worker ends at once, so only the start counts.

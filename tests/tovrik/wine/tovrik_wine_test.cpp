@@ -427,12 +427,11 @@ TEST_CASE(load_free_cycles_during_flashes_and_reports_stress) {
 } // namespace
 
 int main(int argc, char **argv) {
-  if (argc < 3) {
-    std::printf("usage: %s Tovrik.dll tovrik_service.exe [case...]\n", argv[0]);
+  std::vector<std::string> paths = takePathArguments(
+      argc, argv, 2, "Tovrik.dll tovrik_service.exe [case...]");
+  if (paths.empty())
     return 2;
-  }
-  dllPath = windowsPath(argv[1]);
-  servicePath = windowsPath(argv[2]);
-  argv[2] = argv[0];
-  return check::run(argc - 2, argv + 2);
+  dllPath = paths[0];
+  servicePath = paths[1];
+  return check::run(argc, argv);
 }

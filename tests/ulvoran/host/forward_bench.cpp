@@ -1,10 +1,10 @@
 // What a forwarded call costs over calling the engine entry directly: the
 // same quiet stand-in entry, once through UlvoLedSetLighting and once
 // through a function pointer to "UlvoLedSetLighting" itself.
-#include "../wine/mini_jni.h"
 #include "../wine/stub_engine.h"
 #include "../wine/ulvoran_api.h"
 #include "led_engine_key.h"
+#include "mini_jni.h"
 
 #include <hostwin_test.h>
 

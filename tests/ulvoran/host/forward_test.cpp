@@ -1,6 +1,6 @@
 // The eighteen forwarding methods against the complete stand-in engine,
 // bound once for the whole process.
-#include "alloc_hook.h"
+#include "alloc_count.h"
 #include "ulvo_host.h"
 
 namespace {
@@ -18,7 +18,7 @@ protected:
     engine.setQuiet(0);
     engine.reset();
     env.reset();
-    failArrays = false;
+    failNothrowArrays(false);
   }
   const ulvoran_api::Api &api = binding();
   StubEngine engine;
@@ -45,13 +45,12 @@ TEST_F(UlvoranForward, PlainForwardingAllocatesNothing) {
   int n = 0;
   const forward_cases::Case *cases = forward_cases::all(&n);
   engine.setQuiet(1);
-  int news = plainNews, arrays = nothrowArrays;
+  startCountingAllocations();
   for (int i = 0; i < n; i++)
     if (std::strcmp(cases[i].name, "SetLightingFromBitmap") != 0)
       cases[i].call(api, env.jni());
   api.UlvoLedShutdown(env.jni(), nullptr);
-  EXPECT_EQ(plainNews - news, 0);
-  EXPECT_EQ(nothrowArrays - arrays, 0);
+  EXPECT_EQ(stopCountingAllocations(), 0);
   engine.setQuiet(0);
 }
 
@@ -90,7 +89,7 @@ TEST_F(UlvoranForward, BitmapIsCopiedWholeIntoAnExactBuffer) {
     hex += h;
   }
   engine.setBitmapBytes(144);
-  int before = nothrowArrays;
+  startCountingAllocations();
   for (unsigned char result : {1, 0}) {
     engine.setResult(result);
     engine.reset();
@@ -100,18 +99,20 @@ TEST_F(UlvoranForward, BitmapIsCopiedWholeIntoAnExactBuffer) {
     EXPECT_EQ(engine.last(), "UlvoLedSetLightingFromBitmap " + hex +
                                  (result ? " -> 1" : " -> 0"));
   }
-  EXPECT_EQ(nothrowArrays - before, 2);
-  EXPECT_EQ(lastArraySize, 144u);
+  AllocationCount counted = countedAllocations();
+  stopCountingAllocations();
+  EXPECT_EQ(counted.nothrowArrays, 2);
+  EXPECT_EQ(counted.lastNothrowArraySize, 144u);
   EXPECT_EQ(env.regionStart, 0);
   EXPECT_EQ(env.regionLength, 144);
 }
 
 TEST_F(UlvoranForward, NullBitmapIsFalseWithoutEngineOrJvm) {
-  int before = nothrowArrays;
+  startCountingAllocations();
   EXPECT_FALSE(api.UlvoLedSetLightingFromBitmap(env.jni(), nullptr, nullptr));
+  EXPECT_EQ(stopCountingAllocations(), 0);
   EXPECT_EQ(engine.count(), 0);
   EXPECT_EQ(env.lengthCalls, 0);
-  EXPECT_EQ(nothrowArrays, before);
 }
 
 TEST_F(UlvoranForward, EmptyBitmapReachesTheEngineSafely) {
@@ -122,11 +123,11 @@ TEST_F(UlvoranForward, EmptyBitmapReachesTheEngineSafely) {
 }
 
 TEST_F(UlvoranForward, FailedCopyAllocationIsFalseWithoutEngine) {
-  failArrays = true;
+  failNothrowArrays(true);
   unsigned char bytes[4] = {1, 2, 3, 4};
   EXPECT_FALSE(api.UlvoLedSetLightingFromBitmap(env.jni(), nullptr,
                                                 env.array(bytes, 4)));
-  failArrays = false;
+  failNothrowArrays(false);
   EXPECT_EQ(engine.count(), 0);
   EXPECT_EQ(env.regionCalls, 0);
 }

@@ -3,7 +3,7 @@
 // of the library of its own, from a file of its own: every case starts from
 // an empty table whatever ran before it, and stands alone.  (An engine,
 // once loaded, stays loaded; cases that use one reset its record.)
-#include "alloc_hook.h"
+#include "alloc_count.h"
 #include "ulvo_host.h"
 
 #include <stdlib.h>
@@ -23,11 +23,12 @@ void expectNothingBound(const ulvoran_api::Api &api) {
   int n = 0;
   const forward_cases::Case *cases = forward_cases::all(&n);
   env.reset();
-  int arrays = nothrowArrays;
+  startCountingAllocations();
   for (int i = 0; i < n; i++)
     EXPECT_FALSE(cases[i].call(api, env.jni())) << cases[i].name;
   api.UlvoLedShutdown(env.jni(), nullptr);
-  EXPECT_EQ(nothrowArrays, arrays);
+  EXPECT_EQ(countedAllocations().nothrowArrays, 0);
+  stopCountingAllocations();
   EXPECT_EQ(env.lengthCalls, 0);
   EXPECT_EQ(env.regionCalls, 0);
 }

@@ -4,10 +4,10 @@
 #define ULVO_HOST_H
 
 #include "../wine/forward_cases.h"
-#include "../wine/mini_jni.h"
 #include "../wine/stub_engine.h"
 #include "../wine/ulvoran_api.h"
 #include "led_engine_key.h"
+#include "mini_jni.h"
 
 #include <hostwin_test.h>
 

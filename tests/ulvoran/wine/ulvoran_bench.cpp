@@ -58,14 +58,13 @@ double forwardedRound(int calls) {
 } // namespace
 
 int main(int argc, char **argv) {
-  if (argc < 3) {
-    std::printf("usage: %s BINDING ENGINE [calls] [rounds]\n", argv[0]);
+  std::vector<std::string> paths =
+      takePathArguments(argc, argv, 2, "BINDING ENGINE [calls] [rounds]");
+  if (paths.empty())
     return 2;
-  }
-  std::string binding = windowsPath(argv[1]);
-  std::string engine = windowsPath(argv[2]);
-  int calls = argc > 3 ? std::atoi(argv[3]) : 10000000;
-  int rounds = argc > 4 ? std::atoi(argv[4]) : 21;
+  const std::string &binding = paths[0], &engine = paths[1];
+  int calls = argc > 1 ? std::atoi(argv[1]) : 10000000;
+  int rounds = argc > 2 ? std::atoi(argv[2]) : 21;
   ulvoran_api::Api api;
   StubEngine stub;
   if (!wine_registry::registerEngine(wine_registry::kOwnView, engine) ||

@@ -295,15 +295,14 @@ TEST_CASE(load_free_cycles) {
 } // namespace
 
 int main(int argc, char **argv) {
-  if (argc < 5) {
-    std::printf("usage: %s BINDING COMPLETE NOINIT NOFLASH [case...]\n",
-                argv[0]);
+  std::vector<std::string> paths = takePathArguments(
+      argc, argv, 4, "BINDING COMPLETE NOINIT NOFLASH [case...]");
+  if (paths.empty())
     return 2;
-  }
-  binding = windowsPath(argv[1]);
-  complete = windowsPath(argv[2]);
-  noinit = windowsPath(argv[3]);
-  noflash = windowsPath(argv[4]);
+  binding = paths[0];
+  complete = paths[1];
+  noinit = paths[2];
+  noflash = paths[3];
   // Every engine this process loads appends to one fresh log.
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
@@ -316,6 +315,5 @@ int main(int argc, char **argv) {
     std::printf("cannot bind %s\n", binding.c_str());
     return 1;
   }
-  argv[4] = argv[0];
-  return check::run(argc - 4, argv + 4);
+  return check::run(argc, argv);
 }

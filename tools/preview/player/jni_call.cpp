@@ -2,6 +2,8 @@
 
 #include <jni.h>
 
+#include "mini_jni.h"
+
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -22,35 +24,11 @@ const char *className(Library lib) {
   return "";
 }
 
-// A Java byte array as the player hands it over: the JNI environment below
-// reads it back through GetArrayLength and GetByteArrayRegion.
-struct ByteArray {
-  const std::vector<uint8_t> *bytes;
-};
-
-jsize JNICALL getArrayLength(JNIEnv *, jarray array) {
-  return static_cast<jsize>(
-      reinterpret_cast<ByteArray *>(array)->bytes->size());
-}
-
-void JNICALL getByteArrayRegion(JNIEnv *, jbyteArray array, jsize start,
-                                jsize len, jbyte *buf) {
-  const std::vector<uint8_t> &b = *reinterpret_cast<ByteArray *>(array)->bytes;
-  if (start < 0 || len < 0 || static_cast<size_t>(start) + len > b.size())
-    return; // the JVM would raise ArrayIndexOutOfBoundsException
-  std::memcpy(buf, b.data() + start, len);
-}
-
-JNIEnv *environment() {
-  static JNINativeInterface_ table;
-  static JNIEnv env;
-  if (!env.functions) {
-    std::memset(&table, 0, sizeof table);
-    table.GetArrayLength = getArrayLength;
-    table.GetByteArrayRegion = getByteArrayRegion;
-    env.functions = &table;
-  }
-  return &env;
+// The JNI environment the libraries are called with: of its functions they
+// use only the two that read a byte array back.
+mini_jni::Env &environment() {
+  static mini_jni::Env env;
+  return env;
 }
 
 // The class reference is never used by the libraries; any non-null value.
@@ -58,7 +36,7 @@ jclass theClass() { return reinterpret_cast<jclass>(0x1000); }
 
 template <typename R, typename... A> R invoke(FARPROC fn, A... args) {
   typedef R(JNICALL * F)(JNIEnv *, jclass, A...);
-  return reinterpret_cast<F>(reinterpret_cast<void *>(fn))(environment(),
+  return reinterpret_cast<F>(reinterpret_cast<void *>(fn))(environment().jni(),
                                                            theClass(), args...);
 }
 
@@ -124,8 +102,11 @@ std::string exportName(const Method &m) {
 }
 
 void callNative(FARPROC fn, const Call &c, std::string *result) {
-  ByteArray bytes{c.args.empty() ? nullptr : &c.args[0].bytes};
-  jbyteArray array = reinterpret_cast<jbyteArray>(&bytes);
+  jbyteArray array = nullptr;
+  if (!c.args.empty() && c.method->args[0] == Kind::Bytes) {
+    const std::vector<uint8_t> &b = c.args[0].bytes;
+    array = environment().array(b.data(), static_cast<jsize>(b.size()));
+  }
   char buf[32];
   switch (c.method->result) {
   case Kind::Void:

@@ -103,11 +103,11 @@ TEST_CASE(unregister_leaves_a_foreign_value) {
 }
 
 int main(int argc, char **argv) {
-  if (argc < 2) {
-    std::printf("usage: virtual_setup_test SETUP-EXE\n");
+  std::vector<std::string> paths =
+      takePathArguments(argc, argv, 1, "UlvoLedVirtualSetup.exe");
+  if (paths.empty())
     return 2;
-  }
-  gSetup = windowsPath(argv[1]);
+  gSetup = paths[0];
   char *none[] = {argv[0]};
   return check::run(1, none);
 }
