@@ -9,6 +9,7 @@
 // "VirtualEngineEarlier") and put back by unregister.  Exit status: 0 done,
 // 1 refused, 2 usage or registry error.
 #include "engine_registration.h"
+#include "led_engine_key.h"
 
 #include <windows.h>
 
@@ -21,11 +22,6 @@ using virtualkb::RegText;
 
 namespace {
 
-const char kClsidKey[] =
-    "SOFTWARE\\Classes\\CLSID\\{3F8C2D71-5B0E-4A96-8C47-D21E6B90F5A3}";
-const char kEngineKey[] = "SOFTWARE\\Classes\\CLSID\\"
-                          "{3F8C2D71-5B0E-4A96-8C47-D21E6B90F5A3}\\"
-                          "ServerBinary";
 const char kEarlierValue[] = "VirtualEngineEarlier";
 const REGSAM kView = sizeof(void *) == 8 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
 const char *const kViewName = sizeof(void *) == 8 ? "64-bit" : "32-bit";
@@ -83,7 +79,7 @@ int fail(const char *what, LONG rc) {
 int doRegister(const std::string &ours, bool force) {
   HKEY key;
   LONG rc =
-      RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEngineKey, 0, nullptr, 0,
+      RegCreateKeyExA(HKEY_LOCAL_MACHINE, kLedEngineKey, 0, nullptr, 0,
                       KEY_READ | KEY_WRITE | kView, nullptr, &key, nullptr);
   if (rc != 0)
     return fail("cannot open the engine's registry key", rc);
@@ -120,7 +116,7 @@ int doRegister(const std::string &ours, bool force) {
 
 int doUnregister(const std::string &ours) {
   HKEY key;
-  LONG rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEngineKey, 0,
+  LONG rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kLedEngineKey, 0,
                           KEY_READ | KEY_WRITE | kView, &key);
   if (rc == ERROR_FILE_NOT_FOUND) {
     std::printf("not registered (%s view)\n", kViewName);
@@ -156,8 +152,9 @@ int doUnregister(const std::string &ours) {
     break;
   }
   RegCloseKey(key);
-  removeIfEmpty(kEngineKey);
-  removeIfEmpty(kClsidKey);
+  removeIfEmpty(kLedEngineKey);
+  std::string clsidKey = kLedEngineKey;
+  removeIfEmpty(clsidKey.substr(0, clsidKey.rfind('\\')).c_str());
   return status;
 }
 
