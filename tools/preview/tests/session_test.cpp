@@ -1,3 +1,4 @@
+#include "options.h"
 #include "session.h"
 
 #include <gtest/gtest.h>
@@ -141,4 +142,39 @@ TEST(Session, EqualTimesCommentsAndBlankLinesAreFine) {
                      "\v\f\n");
   ASSERT_EQ(s.calls.size(), 2u);
   EXPECT_EQ(s.calls[1].line, 2);
+}
+
+// The programs' options: pairs and flags in any order, the last of a name
+// winning; an unknown name or a name whose value is missing is refused.
+TEST(Options, PairsAndFlagsAreReadAndMistakesRefused) {
+  struct Parsed {
+    std::string session, out;
+    bool check = false;
+    bool ok = false;
+  };
+  auto parse = [](std::vector<std::string> args) {
+    Parsed p;
+    const Option table[] = {{"--session", &p.session, nullptr},
+                            {"--out", &p.out, nullptr},
+                            {"--check", nullptr, &p.check}};
+    args.insert(args.begin(), "prog");
+    std::vector<char *> argv;
+    for (std::string &a : args)
+      argv.push_back(&a[0]);
+    p.ok = parseOptions(static_cast<int>(argv.size()), argv.data(), table);
+    return p;
+  };
+  Parsed p = parse({"--out", "a", "--check", "--session", "s", "--out", "b"});
+  EXPECT_TRUE(p.ok);
+  EXPECT_EQ(p.session, "s");
+  EXPECT_EQ(p.out, "b");
+  EXPECT_TRUE(p.check);
+  EXPECT_TRUE(parse({}).ok);
+  EXPECT_FALSE(parse({"--session"}).ok) << "value missing at the end";
+  EXPECT_FALSE(parse({"--session", "s", "--bogus", "x"}).ok);
+  EXPECT_FALSE(parse({"s"}).ok) << "a value without its name";
+  Parsed flagOnly = parse({"--check"});
+  EXPECT_TRUE(flagOnly.ok && flagOnly.check && flagOnly.session.empty());
+  // A value that looks like an option is still the value.
+  EXPECT_EQ(parse({"--session", "--out"}).session, "--out");
 }
