@@ -13,9 +13,9 @@
 // A run folder holds player.log and the stand-ins' logs tovrik.log,
 // dvglow.log and ulvo.log.  Each run given draws the boards of all three
 // libraries in its build.
+#include "draw.h"
 #include "image.h"
 #include "lighting.h"
-#include "live.h"
 #include "options.h"
 #include "report.h"
 #include "runs.h"

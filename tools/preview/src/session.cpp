@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace preview {
@@ -33,19 +34,13 @@ bool parseTime(const std::string &word, int64_t *out) {
   return true;
 }
 
+// "an int", as an error message names a parameter's kind; in the order of
+// Kind.
 const char *kindName(Kind k) {
-  switch (k) {
-  case Kind::Int:
-    return "an int";
-  case Kind::Float:
-    return "a float";
-  case Kind::Boolean:
-    return "a boolean";
-  case Kind::Bytes:
-    return "a byte array";
-  default:
-    return "a value";
-  }
+  static const char *const kNames[] = {"an int", "a float", "a boolean",
+                                       "a byte array"};
+  int i = static_cast<int>(k);
+  return i < static_cast<int>(std::size(kNames)) ? kNames[i] : "a value";
 }
 
 bool parseValue(Kind kind, const std::string &word, Value *v) {

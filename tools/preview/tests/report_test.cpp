@@ -1,4 +1,4 @@
-#include "live.h"
+#include "draw.h"
 #include "report.h"
 #include "runs.h"
 

@@ -312,7 +312,7 @@ int main(int argc, char **argv) {
   gBuild = build == "x64" ? Build::X64 : Build::X86;
   gRun = argv[3];
   addRun(&gTimeline, gBuild, gSession, gRun);
-  gEngine = readLog(gRun + "/" + standInLogOf(Library::Ulvoran));
+  gEngine = readLog(gRun + "/" + libraryInfo(Library::Ulvoran).standInLog);
   for (const FlashTiming &f : gTimeline.flashes)
     std::printf("flash %s line %d: %.1f / %.1f / %.1f ms\n",
                 boardName(f.board).c_str(), f.line, f.stepMs(0), f.stepMs(1),
