@@ -39,7 +39,7 @@ namespace {
 constexpr long kDefaultTailMs = 700;
 
 struct Options {
-  std::string session, dll[3], service, engine, log = "player.log";
+  std::string session, dll[kLibraries], service, engine, log = "player.log";
   long tailMs = 0;
   long bench = 0;
 };
@@ -93,7 +93,8 @@ HMODULE loadLibrary(const std::string &path) {
   return m;
 }
 
-int play(const Options &o, const Session &session, HMODULE modules[3]) {
+int play(const Options &o, const Session &session,
+         HMODULE modules[kLibraries]) {
   logLine("start");
   int64_t t0 = qpcMicros();
   for (const Call &c : session.calls) {
@@ -154,9 +155,9 @@ int main(int argc, char **argv) {
   }
   if (!o.engine.empty() && !registerEngine(o.engine))
     std::fprintf(stderr, "player: cannot register the LED engine\n");
-  HMODULE modules[3] = {};
+  HMODULE modules[kLibraries] = {};
   int rc = 0;
-  for (int i = 0; i < 3; i++) {
+  for (int i = 0; i < kLibraries; i++) {
     if (!o.dll[i].empty() && !(modules[i] = loadLibrary(o.dll[i])))
       rc = 1;
   }

@@ -1,10 +1,12 @@
 #include "lighting.h"
+#include "lit_keys.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
 using namespace preview;
+using namespace preview::lit;
 
 namespace {
 
@@ -14,24 +16,7 @@ const Board kDuvek{Library::Duvek, Build::X86};
 std::set<int> litKeys(const std::string &hex) {
   std::vector<uint8_t> b;
   EXPECT_TRUE(parseHex(hex, &b));
-  std::set<int> lit;
-  for (int i = 0; i < kTovrikKeys; i++) {
-    if (tovrikKeyLit(b.data(), i))
-      lit.insert(i);
-  }
-  return lit;
-}
-
-std::set<int> range(int from, int to) {
-  std::set<int> s;
-  for (int i = from; i <= to; i++)
-    s.insert(i);
-  return s;
-}
-
-std::set<int> unite(std::set<int> a, const std::set<int> &b) {
-  a.insert(b.begin(), b.end());
-  return a;
+  return tovrikLitIn(b.data());
 }
 
 Session session(const std::string &text) {
@@ -65,15 +50,6 @@ std::string keyGridHex(const std::vector<std::pair<int, uint32_t>> &keys,
     }
   }
   return hex;
-}
-
-std::set<int> duvekLit(const Picture &p) {
-  std::set<int> s;
-  for (int i = 0; i < kDuvekCells; i++) {
-    if (p.duvek.cells[i])
-      s.insert((i / kDuvekColumns) << 8 | (i % kDuvekColumns));
-  }
-  return s;
 }
 
 } // namespace
@@ -134,13 +110,8 @@ TEST(TovrikLog, HealthAndArmourShowOnTheBoardAfterUpdate) {
   EXPECT_EQ(p->line, 4);
   EXPECT_EQ(p->tovrik.colour, 0x00FF00u);
   EXPECT_TRUE(p->tovrik.sdkMode);
-  std::set<int> lit;
-  for (int i = 0; i < kTovrikKeys; i++) {
-    if (tovrikKeyLit(p->tovrik.bitmap, i))
-      lit.insert(i);
-  }
   // F1 to F6, number keys 1 and 2, and the movement keys.
-  EXPECT_EQ(lit, unite(unite(range(1, 6), {18, 19}), {41, 62, 63, 64, 100}));
+  EXPECT_EQ(tovrikLit(p), plus(plus(range(1, 6), {18, 19}), kTovrikMovement));
   // The colour post and its frame are one moment; the same frame sent
   // again changes nothing and makes no picture.
   int pictures = 0;
@@ -207,12 +178,12 @@ TEST(DuvekLog, BarsLightTheirKeyCodes) {
   addBoard(&t, kDuvek, s, r);
   const Picture *p = pictureAfterLine(t, kDuvek, 3);
   ASSERT_NE(p, nullptr);
-  std::set<int> lit = duvekLit(*p);
-  std::set<int> want = {0x0003, 0x0004, 0x0005, 0x0006, 0x0007, 0x0008, 0x0102,
-                        0x0103, 0x0203, 0x0302, 0x0303, 0x0304, 0x0507, 0x0014};
-  EXPECT_EQ(lit, want);
-  EXPECT_EQ(p->duvek.cells[3], 0x7F7F00u);
-  EXPECT_EQ(p->duvek.cells[22 + 2], 0xFFFF00u);
+  // Health bar F1 to F6, armour bar 1 and 2, movement keys: each key code's
+  // cell in its colour, BGR read as RGB.
+  Cells want = duvekMovement(0x00FF00);
+  addCells(&want, 0x0003, 0x0008, 0x7F7F00);
+  addCells(&want, 0x0102, 0x0103, 0xFFFF00);
+  EXPECT_EQ(duvekLit(p), want);
   EXPECT_EQ(pictureAfterLine(t, kDuvek, 2), nullptr);
 }
 
