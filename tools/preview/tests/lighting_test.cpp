@@ -19,6 +19,17 @@ std::set<int> litKeys(const std::string &hex) {
   return tovrikLitIn(b.data());
 }
 
+// Applies one stand-in log line to a board's state: whether what the board
+// shows changed.  A line that does not parse fails the test.
+template <class State>
+bool applied(bool (*apply)(const LogLine &, State *, std::string *),
+             const std::string &text, State *state) {
+  LogLine l;
+  std::string note;
+  EXPECT_TRUE(parseLogLine(text, &l)) << text;
+  return apply(l, state, &note);
+}
+
 Session session(const std::string &text) {
   Session s;
   std::vector<std::string> errors;
@@ -123,19 +134,17 @@ TEST(TovrikLog, HealthAndArmourShowOnTheBoardAfterUpdate) {
 
 TEST(TovrikLog, ColourPostsAndHandBack) {
   TovrikState s;
-  std::string note;
-  LogLine l;
-  ASSERT_TRUE(parseLogLine("5 light-control 0x00000102 0x128020FF", &l));
-  EXPECT_TRUE(applyTovrikLine(l, &s, &note));
+  EXPECT_TRUE(
+      applied(applyTovrikLine, "5 light-control 0x00000102 0x128020FF", &s));
   EXPECT_EQ(s.colour, 0x8020FFu) << "the top byte is not a colour";
-  ASSERT_TRUE(parseLogLine("6 light-control 0xFFFFFFFF 0x00000000", &l));
-  EXPECT_TRUE(applyTovrikLine(l, &s, &note));
+  EXPECT_TRUE(
+      applied(applyTovrikLine, "6 light-control 0xFFFFFFFF 0x00000000", &s));
   EXPECT_TRUE(s.restored);
   EXPECT_EQ(s.colour, 0x8020FFu);
-  ASSERT_TRUE(parseLogLine("7 keys 20 00ff", &l));
-  EXPECT_FALSE(applyTovrikLine(l, &s, &note)) << "short payload";
-  ASSERT_TRUE(parseLogLine("8 msg 0x0400 0x00000000 0x00000000", &l));
-  EXPECT_FALSE(applyTovrikLine(l, &s, &note));
+  EXPECT_FALSE(applied(applyTovrikLine, "7 keys 20 00ff", &s))
+      << "short payload";
+  EXPECT_FALSE(
+      applied(applyTovrikLine, "8 msg 0x0400 0x00000000 0x00000000", &s));
 }
 
 TEST(DuvekEffects, KeyGridOverBaseGrid) {
@@ -253,29 +262,26 @@ TEST(Flash, MissingStepsLeaveTheTimingIncomplete) {
 
 TEST(UlvoranLog, CallsBecomeColoursBitmapsAndKeys) {
   UlvoranState s;
-  std::string note;
-  LogLine l;
-  ASSERT_TRUE(parseLogLine("1 UlvoLedSetLighting 100 50 0 -> 1", &l));
-  EXPECT_TRUE(applyUlvoranLine(l, &s, &note));
+  EXPECT_TRUE(
+      applied(applyUlvoranLine, "1 UlvoLedSetLighting 100 50 0 -> 1", &s));
   EXPECT_EQ(s.colour, 0xFF8000u);
-  ASSERT_TRUE(parseLogLine("2 UlvoLedSetLightingForKeyWithHidCode 58 0 0 "
-                           "100 -> 1",
-                           &l));
-  EXPECT_TRUE(applyUlvoranLine(l, &s, &note));
-  ASSERT_TRUE(parseLogLine("3 UlvoLedSetLightingForKeyWithHidCode 58 0 100 "
-                           "0 -> 1",
-                           &l));
-  EXPECT_TRUE(applyUlvoranLine(l, &s, &note));
+  EXPECT_TRUE(applied(applyUlvoranLine,
+                      "2 UlvoLedSetLightingForKeyWithHidCode 58 0 0 "
+                      "100 -> 1",
+                      &s));
+  EXPECT_TRUE(applied(applyUlvoranLine,
+                      "3 UlvoLedSetLightingForKeyWithHidCode 58 0 100 "
+                      "0 -> 1",
+                      &s));
   ASSERT_EQ(s.keys.size(), 1u) << "a key set twice keeps its latest colour";
   EXPECT_EQ(s.keys[0].colour, 0x00FF00u);
-  ASSERT_TRUE(parseLogLine("4 UlvoLedSetLightingFromBitmap 00ff7f -> 1", &l));
-  EXPECT_TRUE(applyUlvoranLine(l, &s, &note));
+  EXPECT_TRUE(applied(applyUlvoranLine,
+                      "4 UlvoLedSetLightingFromBitmap 00ff7f -> 1", &s));
   EXPECT_EQ(s.bitmap, (std::vector<uint8_t>{0, 255, 127}));
   EXPECT_EQ(abbreviateHex("7 UlvoLedSetLightingFromBitmap "
                           "00112233445566778899 -> 1"),
             "7 UlvoLedSetLightingFromBitmap <10 bytes> -> 1");
-  ASSERT_TRUE(parseLogLine("5 UlvoLedInit -> 1", &l));
-  EXPECT_FALSE(applyUlvoranLine(l, &s, &note));
+  EXPECT_FALSE(applied(applyUlvoranLine, "5 UlvoLedInit -> 1", &s));
   EXPECT_EQ(percentToByte(-3), 0);
   EXPECT_EQ(percentToByte(250), 255);
 }
