@@ -117,6 +117,28 @@ TEST(Session, MalformedLinesNameTheirLine) {
   }
 }
 
+// A byte array holds at most 1 MiB.  A line of long groups repeated many
+// times is refused at its first group past the limit, before the bytes are
+// made: built in full, this one would take about 65 GB.
+TEST(Session, ByteArraysStopAtTheirLimit) {
+  const std::string call = "0 ulvoran UlvoLedSetLightingFromBitmap ";
+  EXPECT_EQ(parsed(call + "00112233445566778899aabbccddeeff*65536\n")
+                .calls[0]
+                .args[0]
+                .bytes.size(),
+            size_t{1} << 20);
+  std::vector<std::string> errors =
+      errorsOf(call + "00112233445566778899aabbccddeeff*65536,00\n");
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("is not a byte array"), std::string::npos);
+  std::string group = std::string(2000, 'a') + "*65536";
+  std::string huge = group;
+  for (int i = 1; i < 1000; i++)
+    huge += "," + group;
+  EXPECT_EQ(errorsOf(call + huge + "\n").size(), 1u);
+  EXPECT_EQ(errorsOf(call + "ff*65537\n").size(), 1u) << "repeat limit";
+}
+
 TEST(Session, EveryBadLineIsReportedAndNothingIsKept) {
   std::vector<std::string> errors = errorsOf("0 tovrik init\n"
                                              "50 tovrik bogus\n"
