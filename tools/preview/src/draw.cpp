@@ -11,6 +11,9 @@ namespace {
 
 // A note longer than this is cut, to stay within the narrowest picture.
 constexpr size_t kNoteChars = 150;
+// The caption in double-size text, the note below it in plain.
+constexpr int kCaptionY = 10, kCaptionScale = 2;
+constexpr int kNoteY = 34;
 
 } // namespace
 
@@ -24,10 +27,10 @@ std::string terminalBoard(const Picture &p) {
 
 void drawHeader(Image *img, const std::string &caption,
                 const std::string &note) {
-  drawText(img, kMargin, 10, caption, kCaption, 2);
+  drawText(img, kMargin, kCaptionY, caption, kCaption, kCaptionScale);
   std::string shown =
       note.size() > kNoteChars ? note.substr(0, kNoteChars - 3) + "..." : note;
-  drawText(img, kMargin, 34, shown, kNote, 1);
+  drawText(img, kMargin, kNoteY, shown, kNote, 1);
 }
 
 void drawKey(Image *img, int x, int y, int w, int h, uint32_t colour,

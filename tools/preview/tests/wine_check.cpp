@@ -145,7 +145,7 @@ TEST_CASE(duvek_half_health_quarter_armour) {
     return;
   int line = nextLine(Library::Duvek, "update",
                       healthLine(Library::Duvek, 0.5f, 0.25f));
-  Cells want = duvekTovrikMovementment(0x00FF00);
+  Cells want = duvekMovement(0x00FF00);
   addCells(&want, 0x0003, 0x0008, 0x7F7F00);
   addCells(&want, 0x0102, 0x0103, 0xFFFF00);
   CHECK(duvekLit(after(Library::Duvek, line)) == want);
@@ -238,8 +238,7 @@ TEST_CASE(bars_session_edges) {
   CHECK_EQ(p ? p->duvek.cells[22 + 5] : 0, 0x0000FFu);
   // Health 0.04 lights no key, armour hidden: only the red movement set.
   line = lineOf(Library::Duvek, "update", 1);
-  CHECK(duvekLit(after(Library::Duvek, line)) ==
-        duvekTovrikMovementment(0xFF0000));
+  CHECK(duvekLit(after(Library::Duvek, line)) == duvekMovement(0xFF0000));
   // Nothing before init0, and update after unInit0 returns -1.
   for (const Picture &q : gTimeline.pictures)
     CHECK(q.board.library != Library::Duvek ||
