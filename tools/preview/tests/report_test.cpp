@@ -130,8 +130,14 @@ std::string firstDifference(const std::string &a, const std::string &b) {
     bool moreB = static_cast<bool>(std::getline(ib, lb));
     if (!moreA && !moreB)
       return "";
-    if (!moreA || !moreB || la != lb)
-      return "line " + std::to_string(n) + ":\n  got  " + la + "\n  want " + lb;
+    if (!moreA || !moreB || la != lb) {
+      la = moreA ? la : "(end)";
+      lb = moreB ? lb : "(end)";
+      std::string diff = "line " + std::to_string(n);
+      diff += ": got \"" + la;
+      diff += "\", want \"" + lb;
+      return diff + "\"";
+    }
   }
 }
 

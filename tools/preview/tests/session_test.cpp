@@ -181,6 +181,7 @@ TEST(Options, PairsAndFlagsAreReadAndMistakesRefused) {
                             {"--check", nullptr, &p.check}};
     args.insert(args.begin(), "prog");
     std::vector<char *> argv;
+    argv.reserve(args.size());
     for (std::string &a : args)
       argv.push_back(&a[0]);
     p.ok = parseOptions(static_cast<int>(argv.size()), argv.data(), table);
