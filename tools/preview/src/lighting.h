@@ -20,8 +20,6 @@ namespace preview {
 // The processor build a run played: its player and DLLs.
 enum class Build { X86, X64 };
 const char *buildName(Build b); // "x86", "x64"
-// The build of the running program itself.
-constexpr Build kOwnBuild = sizeof(void *) == 8 ? Build::X64 : Build::X86;
 
 // One keyboard as one build of its library drives it.
 struct Board {
