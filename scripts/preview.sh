@@ -69,6 +69,8 @@ trap 'WINEPREFIX=$VELQUOR_WINEPREFIX wineserver -k 2>/dev/null || true; wine32_e
 trap 'exit 130' INT TERM
 if [ "$emulate32" = 1 ]; then wine32_begin; else wine32_mode; fi
 source tests/common/wine-env.sh
+# shellcheck source=tools/preview/player-run.sh
+source tools/preview/player-run.sh
 archs=(x64)
 case $VELQUOR_WINE32 in
 native) archs=(x86 x64) ;;
@@ -132,9 +134,9 @@ play() {
 played() {
   local log=$out/.run/$1/player.log calls
   [ "$bench" -gt 0 ] && return 0
-  tr -d '\r' <"$log" 2>/dev/null | grep -q ' end$' && return 0
+  player_ended "$log" && return 0
   calls=$(grep -cvE '^[[:space:]]*(#|$)' "$session" || true)
-  echo "the $1 player ended early: it played $(awk '/ done /{n++} END{print n+0}' "$log" 2>/dev/null) of $calls calls" >&2
+  echo "the $1 player ended early: it played $(player_calls_done "$log") of $calls calls" >&2
   tail -n 5 "$out/.run/$1/player.out" >&2 || true
   return 1
 }

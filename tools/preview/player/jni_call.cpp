@@ -12,18 +12,6 @@ namespace preview {
 
 namespace {
 
-const char *className(Library lib) {
-  switch (lib) {
-  case Library::Tovrik:
-    return "eu_velquor_mod_manager_keyboard_TovrikController";
-  case Library::Duvek:
-    return "eu_velquor_mod_manager_keyboard_DuvekController";
-  case Library::Ulvoran:
-    return "com_ulvoran_gaming_UlvoLED";
-  }
-  return "";
-}
-
 // The JNI environment the libraries are called with: of its functions they
 // use only the two that read a byte array back.
 mini_jni::Env &environment() {
@@ -92,8 +80,7 @@ template <typename R> R dispatch(FARPROC fn, const Call &c, jbyteArray array) {
 } // namespace
 
 std::string exportName(const Method &m) {
-  std::string plain =
-      std::string("Java_") + className(m.library) + "_" + m.name;
+  std::string plain = std::string(libraryInfo(m.library).exportPrefix) + m.name;
 #if defined(_WIN64)
   return plain;
 #else

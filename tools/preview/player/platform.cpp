@@ -2,6 +2,12 @@
 
 namespace preview {
 
+namespace {
+
+constexpr int64_t kMicrosPerMs = 1000;
+
+} // namespace
+
 void pumpMessagesUntil(int64_t us) {
   for (;;) {
     pumpPendingMessages();
@@ -10,8 +16,9 @@ void pumpMessagesUntil(int64_t us) {
       return;
     // Wakes for any message; otherwise sleeps to within a millisecond.
     MsgWaitForMultipleObjects(0, nullptr, FALSE,
-                              static_cast<DWORD>(left / 1000), QS_ALLINPUT);
-    if (left < 1000) {
+                              static_cast<DWORD>(left / kMicrosPerMs),
+                              QS_ALLINPUT);
+    if (left < kMicrosPerMs) {
       while (qpcMicros() < us)
         Sleep(0);
       return;
@@ -20,6 +27,12 @@ void pumpMessagesUntil(int64_t us) {
 }
 
 namespace {
+
+// The service gets this long to open its window, looked for every poll;
+// and this long to close when asked before it is ended.
+constexpr int kServiceStartMs = 30000;
+constexpr DWORD kServicePollMs = 10;
+constexpr DWORD kServiceStopMs = 3000;
 
 HWND serviceWindow() { return FindWindowW(L"TOVRIK TALK", L"TOVRIK TALK"); }
 
@@ -33,10 +46,10 @@ bool startService(const std::string &exe, ServiceProcess *s) {
                       nullptr, &si, &s->pi))
     return false;
   s->running = true;
-  for (int i = 0; i < 3000; i++) {
+  for (int waited = 0; waited < kServiceStartMs; waited += kServicePollMs) {
     if (serviceWindow())
       return true;
-    if (WaitForSingleObject(s->pi.hProcess, 10) == WAIT_OBJECT_0)
+    if (WaitForSingleObject(s->pi.hProcess, kServicePollMs) == WAIT_OBJECT_0)
       break;
   }
   stopService(s);
@@ -49,7 +62,7 @@ void stopService(ServiceProcess *s) {
   HWND w = serviceWindow();
   if (w)
     PostMessageW(w, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(s->pi.hProcess, 3000) != WAIT_OBJECT_0)
+  if (WaitForSingleObject(s->pi.hProcess, kServiceStopMs) != WAIT_OBJECT_0)
     TerminateProcess(s->pi.hProcess, 0);
   CloseHandle(s->pi.hThread);
   CloseHandle(s->pi.hProcess);

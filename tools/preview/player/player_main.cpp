@@ -19,6 +19,7 @@
 #include "bench.h"
 #include "jni_call.h"
 #include "led_engine_key.h"
+#include "options.h"
 #include "platform.h"
 #include "session.h"
 
@@ -33,37 +34,33 @@ using namespace preview;
 
 namespace {
 
+// How long the player keeps pumping after the last call, so that flash
+// workers and their messages finish before the end line.
+constexpr long kDefaultTailMs = 700;
+
 struct Options {
-  std::string session, dll[3], service, engine, log = "player.log";
-  long tailMs = 700;
+  std::string session, dll[kLibraries], service, engine, log = "player.log";
+  long tailMs = 0;
   long bench = 0;
 };
 
 bool parseOptions(int argc, char **argv, Options *o) {
-  for (int i = 1; i + 1 < argc; i += 2) {
-    std::string k = argv[i], v = argv[i + 1];
-    if (k == "--session")
-      o->session = windowsPath(v);
-    else if (k == "--tovrik")
-      o->dll[0] = windowsPath(v);
-    else if (k == "--duvek")
-      o->dll[1] = windowsPath(v);
-    else if (k == "--ulvoran")
-      o->dll[2] = windowsPath(v);
-    else if (k == "--service")
-      o->service = windowsPath(v);
-    else if (k == "--engine")
-      o->engine = windowsPath(v);
-    else if (k == "--log")
-      o->log = windowsPath(v);
-    else if (k == "--tail")
-      o->tailMs = std::atol(v.c_str());
-    else if (k == "--bench")
-      o->bench = std::atol(v.c_str());
-    else
-      return false;
-  }
-  return argc % 2 == 1 && (!o->session.empty() || o->bench > 0);
+  std::string tail = std::to_string(kDefaultTailMs), bench = "0";
+  const Option table[] = {
+      {"--session", &o->session, nullptr}, {"--tovrik", &o->dll[0], nullptr},
+      {"--duvek", &o->dll[1], nullptr},    {"--ulvoran", &o->dll[2], nullptr},
+      {"--service", &o->service, nullptr}, {"--engine", &o->engine, nullptr},
+      {"--log", &o->log, nullptr},         {"--tail", &tail, nullptr},
+      {"--bench", &bench, nullptr},
+  };
+  if (!preview::parseOptions(argc, argv, table))
+    return false;
+  for (std::string *path : {&o->session, &o->dll[0], &o->dll[1], &o->dll[2],
+                            &o->service, &o->engine, &o->log})
+    *path = windowsPath(*path);
+  o->tailMs = std::atol(tail.c_str());
+  o->bench = std::atol(bench.c_str());
+  return !o->session.empty() || o->bench > 0;
 }
 
 FILE *gLog = nullptr;
@@ -96,7 +93,8 @@ HMODULE loadLibrary(const std::string &path) {
   return m;
 }
 
-int play(const Options &o, const Session &session, HMODULE modules[3]) {
+int play(const Options &o, const Session &session,
+         HMODULE modules[kLibraries]) {
   logLine("start");
   int64_t t0 = qpcMicros();
   for (const Call &c : session.calls) {
@@ -157,9 +155,9 @@ int main(int argc, char **argv) {
   }
   if (!o.engine.empty() && !registerEngine(o.engine))
     std::fprintf(stderr, "player: cannot register the LED engine\n");
-  HMODULE modules[3] = {};
+  HMODULE modules[kLibraries] = {};
   int rc = 0;
-  for (int i = 0; i < 3; i++) {
+  for (int i = 0; i < kLibraries; i++) {
     if (!o.dll[i].empty() && !(modules[i] = loadLibrary(o.dll[i])))
       rc = 1;
   }

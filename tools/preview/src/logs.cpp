@@ -71,4 +71,19 @@ PlayerLog readPlayerLog(const std::vector<LogLine> &lines) {
   return log;
 }
 
+// A hexadecimal word longer than this is shown by its byte count.
+constexpr size_t kLongHexDigits = 16;
+
+std::string abbreviateHex(const std::string &text) {
+  std::string out;
+  for (const std::string &word : splitWords(text)) {
+    bool bulky =
+        word.size() > kLongHexDigits &&
+        word.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+    out += (out.empty() ? "" : " ") +
+           (bulky ? "<" + std::to_string(word.size() / 2) + " bytes>" : word);
+  }
+  return out;
+}
+
 } // namespace preview

@@ -42,6 +42,9 @@ struct PlayerLog {
 
 PlayerLog readPlayerLog(const std::vector<LogLine> &lines);
 
+// The text with every long hexadecimal word shown as "<N bytes>".
+std::string abbreviateHex(const std::string &text);
+
 } // namespace preview
 
 #endif

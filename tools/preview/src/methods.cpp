@@ -42,24 +42,28 @@ const Method kTovrik[] = {TOVRIK_METHODS(PREVIEW_TOVRIK)};
 const Method kDuvek[] = {DUVEK_METHODS(PREVIEW_DUVEK)};
 const Method kUlvoran[] = {ULVORAN_METHODS(PREVIEW_ULVORAN)};
 
-template <int N> int countOf(const Method (&)[N]) { return N; }
+template <int N> constexpr int countOf(const Method (&)[N]) { return N; }
+
+// In the order of Library.
+const LibraryInfo kLibraryInfo[kLibraries] = {
+    {"tovrik", TOVRIK_EXPORT_PREFIX, "tovrik.log", "init", kTovrik,
+     countOf(kTovrik)},
+    {"duvek", DUVEK_EXPORT_PREFIX, "dvglow.log", "init0", kDuvek,
+     countOf(kDuvek)},
+    {"ulvoran", ULVORAN_EXPORT_PREFIX, "ulvo.log", "UlvoLedInit", kUlvoran,
+     countOf(kUlvoran)},
+};
 
 } // namespace
 
-const char *libraryName(Library lib) {
-  switch (lib) {
-  case Library::Tovrik:
-    return "tovrik";
-  case Library::Duvek:
-    return "duvek";
-  case Library::Ulvoran:
-    return "ulvoran";
-  }
-  return "?";
+const LibraryInfo &libraryInfo(Library lib) {
+  return kLibraryInfo[static_cast<int>(lib)];
 }
 
+const char *libraryName(Library lib) { return libraryInfo(lib).name; }
+
 bool parseLibrary(const std::string &word, Library *lib) {
-  for (Library l : {Library::Tovrik, Library::Duvek, Library::Ulvoran}) {
+  for (Library l : kAllLibraries) {
     if (word == libraryName(l)) {
       *lib = l;
       return true;
@@ -69,19 +73,8 @@ bool parseLibrary(const std::string &word, Library *lib) {
 }
 
 const Method *methodsOf(Library lib, int *count) {
-  switch (lib) {
-  case Library::Tovrik:
-    *count = countOf(kTovrik);
-    return kTovrik;
-  case Library::Duvek:
-    *count = countOf(kDuvek);
-    return kDuvek;
-  case Library::Ulvoran:
-    *count = countOf(kUlvoran);
-    return kUlvoran;
-  }
-  *count = 0;
-  return nullptr;
+  *count = libraryInfo(lib).methodCount;
+  return libraryInfo(lib).methods;
 }
 
 const Method *findMethod(Library lib, const std::string &name) {

@@ -13,9 +13,10 @@
 // A run folder holds player.log and the stand-ins' logs tovrik.log,
 // dvglow.log and ulvo.log.  Each run given draws the boards of all three
 // libraries in its build.
+#include "draw.h"
 #include "image.h"
 #include "lighting.h"
-#include "live.h"
+#include "options.h"
 #include "report.h"
 #include "runs.h"
 
@@ -32,6 +33,13 @@ using namespace preview;
 
 namespace {
 
+// How long --live waits for the player's end line, and how often it looks.
+constexpr std::chrono::minutes kLiveTimeout{5};
+constexpr std::chrono::milliseconds kLivePoll{30};
+// --pixels counts a pixel as the colour when each channel is within about
+// this much of it (as a sum of squares over the three channels).
+constexpr int kPixelTolerance = 8;
+
 struct Options {
   std::string session, run32, run64, out, live;
   bool check = false;
@@ -39,33 +47,24 @@ struct Options {
 };
 
 bool parseOptions(int argc, char **argv, Options *o) {
-  if (argc == 4 && std::strcmp(argv[3], "--check") == 0 &&
-      std::strcmp(argv[1], "--session") == 0) {
-    o->session = argv[2];
-    o->check = true;
-    return true;
+  std::string live64;
+  const Option table[] = {
+      {"--session", &o->session, nullptr}, {"--run32", &o->run32, nullptr},
+      {"--run64", &o->run64, nullptr},     {"--out", &o->out, nullptr},
+      {"--live", &o->live, nullptr},       {"--live64", &live64, nullptr},
+      {"--check", nullptr, &o->check},
+  };
+  if (!preview::parseOptions(argc, argv, table) || o->session.empty())
+    return false;
+  if (!live64.empty()) {
+    o->live = live64;
+    o->live64 = true;
   }
-  for (int i = 1; i + 1 < argc; i += 2) {
-    std::string k = argv[i], v = argv[i + 1];
-    if (k == "--session")
-      o->session = v;
-    else if (k == "--run32")
-      o->run32 = v;
-    else if (k == "--run64")
-      o->run64 = v;
-    else if (k == "--out")
-      o->out = v;
-    else if (k == "--live")
-      o->live = v;
-    else if (k == "--live64") {
-      o->live = v;
-      o->live64 = true;
-    } else
-      return false;
-  }
-  return argc % 2 == 1 && !o->session.empty() &&
-         (!o->live.empty() ||
-          ((!o->run32.empty() || !o->run64.empty()) && !o->out.empty()));
+  bool runs = !o->run32.empty() || !o->run64.empty();
+  // --check only reads the session: nothing else goes with it.
+  if (o->check)
+    return argc == 4;
+  return !o->live.empty() || (runs && !o->out.empty());
 }
 
 Timeline buildTimeline(const Session &s, const std::string &run32,
@@ -79,7 +78,7 @@ Timeline buildTimeline(const Session &s, const std::string &run32,
 }
 
 // Redraws the newest picture of every board whenever one is added, until the
-// player writes its end line (or a generous minute passes without one).
+// player writes its end line (or kLiveTimeout passes without one).
 int followLive(const Session &s, const std::string &dir, bool is64) {
   size_t shown = static_cast<size_t>(-1);
   auto started = std::chrono::steady_clock::now();
@@ -104,9 +103,9 @@ int followLive(const Session &s, const std::string &dir, bool is64) {
     }
     if (ended)
       return 0;
-    if (std::chrono::steady_clock::now() - started > std::chrono::minutes(5))
+    if (std::chrono::steady_clock::now() - started > kLiveTimeout)
       return 1;
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    std::this_thread::sleep_for(kLivePoll);
   }
 }
 
@@ -137,7 +136,8 @@ int countPixels(int argc, char **argv) {
       int dr = px[i * 3] - static_cast<int>(rgb >> 16 & 0xFF);
       int dg = px[i * 3 + 1] - static_cast<int>(rgb >> 8 & 0xFF);
       int db = px[i * 3 + 2] - static_cast<int>(rgb & 0xFF);
-      count += dr * dr + dg * dg + db * db <= 3 * 8 * 8;
+      count +=
+          dr * dr + dg * dg + db * db <= 3 * kPixelTolerance * kPixelTolerance;
     }
     std::printf("%s %ld\n", argv[a], count);
   }

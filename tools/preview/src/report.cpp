@@ -1,9 +1,11 @@
 #include "report.h"
 
 #include "draw.h"
+#include "keyboard.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -24,12 +26,6 @@ double usToMs(int64_t us) { return static_cast<double>(us) / 1000.0; }
 std::string fmtMs(double ms) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%.1f", ms);
-  return buf;
-}
-
-std::string hex6(uint32_t rgb) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%06x", rgb & 0xFFFFFF);
   return buf;
 }
 
@@ -57,9 +53,10 @@ std::string fileName(int seq, const Picture &p) {
   return buf;
 }
 
+// The three measured steps, "100.5/100.9/80.7 ms".
 std::string flashText(const FlashTiming &f) {
   std::string s;
-  for (int i = 0; i < 3; i++)
+  for (int i = 0; i < kFlashSteps - 1; i++)
     s += (i ? "/" : "") +
          (f.stepMs(i) < 0 ? std::string("?") : fmtMs(f.stepMs(i)));
   return s + " ms";
@@ -69,7 +66,8 @@ std::string flashText(const FlashTiming &f) {
 // put some from the last test run into dir/virtual.
 std::string virtualSection(const std::string &dir) {
   std::string figures;
-  for (const char *name : {"tovrik", "duvek", "ulvoran"}) {
+  for (Library lib : kAllLibraries) {
+    const char *name = libraryName(lib);
     std::string file = std::string("virtual/") + name + ".png";
     if (std::ifstream(dir + "/" + file))
       figures += std::string("<figure><figcaption>") + name +
@@ -108,31 +106,7 @@ std::string captionOf(const Timeline &t, const Session &s, const Picture &p) {
 }
 
 std::string stateText(const Picture &p) {
-  std::ostringstream o;
-  if (p.board.library == Library::Tovrik) {
-    o << "colour " << hex6(p.tovrik.colour) << " control "
-      << (p.tovrik.sdkMode ? "on" : "off") << " lit";
-    const TovrikKey *keys = tovrikKeys();
-    for (int i = 0; i < kTovrikKeys; i++) {
-      if (tovrikKeyLit(p.tovrik.bitmap, i))
-        o << ' ' << i << ':' << keys[i].label;
-    }
-  } else if (p.board.library == Library::Duvek) {
-    o << "effect " << p.duvek.effect << " cells";
-    for (int i = 0; i < kDuvekCells; i++) {
-      if (p.duvek.cells[i]) {
-        char code[8];
-        std::snprintf(code, sizeof code, "%02x%02x", i / kDuvekColumns,
-                      i % kDuvekColumns);
-        o << ' ' << code << '=' << hex6(p.duvek.cells[i]);
-      }
-    }
-  } else {
-    const UlvoranState &u = p.ulvoran;
-    o << "colour " << (u.haveColour ? hex6(u.colour) : "none") << " bitmap "
-      << u.bitmap.size() << " keys " << u.keys.size();
-  }
-  return o.str();
+  return keyboardOf(p.board.library).stateText(p);
 }
 
 std::vector<std::string> summaries(const Timeline &t, const Session &s) {
@@ -147,22 +121,24 @@ std::vector<std::string> summaries(const Timeline &t, const Session &s) {
       pictures += p.board == board;
     std::string line = boardName(board) + ": " + std::to_string(calls.size()) +
                        " calls, " + std::to_string(pictures) + " pictures";
-    int engine = 0;
-    for (const UlvoranCall &u : t.ulvoranCalls)
-      engine += u.board == board;
-    if (board.library == Library::Ulvoran)
-      line += ", " + std::to_string(engine) + " engine calls logged";
+    const Keyboard &kb = keyboardOf(board.library);
+    if (kb.callLogPrefix) {
+      int logged = 0;
+      for (const LoggedCall &u : t.loggedCalls)
+        logged += u.board == board;
+      line += ", " + std::to_string(logged) + " " + kb.loggedCalls + " logged";
+    }
     for (const FlashTiming &f : t.flashes) {
       if (f.board == board)
         line += ", flash " + flashText(f);
     }
     // The start-up call's result tells at once whether the library found
     // its service, effect library or engine.
+    const char *start = libraryInfo(board.library).startMethod;
     for (const PlayerCall &c : calls) {
       const Call *sc = callAt(s, c.line);
-      std::string name = sc ? sc->method->name : "";
-      if (name == "init" || name == "init0" || name == "UlvoLedInit") {
-        line += ", " + name + " -> " + c.result;
+      if (sc && std::strcmp(sc->method->name, start) == 0) {
+        line += std::string(", ") + start + " -> " + c.result;
         break;
       }
     }
@@ -187,11 +163,11 @@ void writeFlashTable(std::ostream &html, const Timeline &t, Build build) {
          << (f.stepUs[0] >= 0 ? fmtMs(usToMs(f.stepUs[0] - f.callUs)) + " ms"
                               : "?")
          << "</td>";
-    static const char *const kWanted[] = {"100", "100", "80"};
-    for (int i = 0; i < 3; i++)
+    for (int i = 0; i < kFlashSteps - 1; i++)
       rows << "<td>"
            << (f.stepMs(i) < 0 ? std::string("?") : fmtMs(f.stepMs(i)))
-           << " ms (of " << kWanted[i] << ")</td>";
+           << " ms (of " << (kFlashStepUs[i + 1] - kFlashStepUs[i]) / 1000
+           << ")</td>";
     rows << "<td>" << (f.overlapping ? "overlapping" : "")
          << (f.complete() ? "" : " incomplete") << "</td></tr>\n";
   }
@@ -204,25 +180,28 @@ void writeFlashTable(std::ostream &html, const Timeline &t, Build build) {
        << rows.str() << "</table>\n";
 }
 
-// The LED engine's calls in one build's run, readable; nothing when that
-// build made none.
-void writeEngineLog(std::ostream &html, const Timeline &t, const Session &s,
-                    Build build) {
-  Board b{Library::Ulvoran, build};
-  std::ostringstream pre;
-  for (const UlvoranCall &u : t.ulvoranCalls) {
-    if (u.board != b)
-      continue;
-    const Call *c = callAt(s, u.line);
-    pre << "+" << fmtMs(usToMs(u.us - startOf(t, b))) << " ms  "
-        << htmlEscape(abbreviateHex(u.text));
-    if (c)
-      pre << "    (line " << c->line << ": " << htmlEscape(c->text) << ")";
-    pre << '\n';
+// The logged calls of one build's boards, readable; nothing for a board
+// that logged none.
+void writeCallLogs(std::ostream &html, const Timeline &t, const Session &s,
+                   Build build) {
+  for (Library lib : kAllLibraries) {
+    const Keyboard &kb = keyboardOf(lib);
+    Board b{lib, build};
+    std::ostringstream pre;
+    for (const LoggedCall &u : t.loggedCalls) {
+      if (u.board != b)
+        continue;
+      const Call *c = callAt(s, u.line);
+      pre << "+" << fmtMs(usToMs(u.us - startOf(t, b))) << " ms  "
+          << htmlEscape(abbreviateHex(u.text));
+      if (c)
+        pre << "    (line " << c->line << ": " << htmlEscape(c->text) << ")";
+      pre << '\n';
+    }
+    if (pre.tellp() > 0)
+      html << "<h2>" << kb.callLogTitle << ", " << boardName(b)
+           << "</h2>\n<pre>" << pre.str() << "</pre>\n";
   }
-  if (pre.tellp() > 0)
-    html << "<h2>LED engine log, " << boardName(b) << "</h2>\n<pre>"
-         << pre.str() << "</pre>\n";
 }
 
 } // namespace
@@ -265,7 +244,7 @@ bool writeReport(const std::string &dir, const Timeline &t, const Session &s,
          << boardName(p->board) << "\"></figure>\n";
   }
   for (Build build : kBuilds)
-    writeEngineLog(html, t, s, build);
+    writeCallLogs(html, t, s, build);
   html << virtualSection(dir);
   html << "<h2>Session</h2>\n<pre>" << htmlEscape(sessionText)
        << "</pre>\n</body></html>\n";

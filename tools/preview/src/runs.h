@@ -9,9 +9,6 @@
 
 namespace preview {
 
-// The stand-in log that records what a library drove.
-const char *standInLogOf(Library lib);
-
 // The player's log and the library's stand-in log from a run folder.
 RunLogs readRunLogs(const std::string &dir, Library lib);
 

@@ -6,11 +6,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace preview {
 
 namespace {
+
+// Limits that keep a mistyped line from meaning years or gigabytes: a time
+// of at most twelve digits, a group repeated at most kMaxRepeat times, and
+// a byte array of at most kMaxBytes.
+constexpr size_t kMaxTimeDigits = 12;
+constexpr long kMaxRepeat = 65536;
+constexpr size_t kMaxBytes = size_t{1} << 20;
 
 std::string trim(const std::string &s) {
   size_t b = s.find_first_not_of(" \t\r");
@@ -21,7 +29,7 @@ std::string trim(const std::string &s) {
 }
 
 bool parseTime(const std::string &word, int64_t *out) {
-  if (word.empty() || word.size() > 12)
+  if (word.empty() || word.size() > kMaxTimeDigits)
     return false;
   int64_t v = 0;
   for (char c : word) {
@@ -33,19 +41,13 @@ bool parseTime(const std::string &word, int64_t *out) {
   return true;
 }
 
+// "an int", as an error message names a parameter's kind; in the order of
+// Kind.
 const char *kindName(Kind k) {
-  switch (k) {
-  case Kind::Int:
-    return "an int";
-  case Kind::Float:
-    return "a float";
-  case Kind::Boolean:
-    return "a boolean";
-  case Kind::Bytes:
-    return "a byte array";
-  default:
-    return "a value";
-  }
+  static const char *const kNames[] = {"an int", "a float", "a boolean",
+                                       "a byte array"};
+  int i = static_cast<int>(k);
+  return i < static_cast<int>(std::size(kNames)) ? kNames[i] : "a value";
 }
 
 bool parseValue(Kind kind, const std::string &word, Value *v) {
@@ -197,16 +199,20 @@ bool parseBytes(const std::string &word, std::vector<uint8_t> *out) {
       std::string count = group.substr(star + 1);
       char *end = nullptr;
       repeat = std::strtol(count.c_str(), &end, 10);
-      if (count.empty() || *end || repeat < 0 || repeat > 65536)
+      if (count.empty() || *end || repeat < 0 || repeat > kMaxRepeat)
         return false;
     }
     std::vector<uint8_t> one;
     if (hex.empty() || !parseHex(hex, &one))
       return false;
+    // Refused before it is built: repeated long groups could otherwise ask
+    // for far more memory than the limit.
+    if (one.size() * static_cast<size_t>(repeat) > kMaxBytes - out->size())
+      return false;
     for (long r = 0; r < repeat; r++)
       out->insert(out->end(), one.begin(), one.end());
   }
-  return !word.empty() && word.back() != ',' && out->size() <= (1u << 20);
+  return !word.empty() && word.back() != ',';
 }
 
 bool parseSession(const std::string &text, Session *session,

@@ -1,10 +1,12 @@
 #include "lighting.h"
+#include "lit_keys.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
 using namespace preview;
+using namespace preview::lit;
 
 namespace {
 
@@ -14,24 +16,18 @@ const Board kDuvek{Library::Duvek, Build::X86};
 std::set<int> litKeys(const std::string &hex) {
   std::vector<uint8_t> b;
   EXPECT_TRUE(parseHex(hex, &b));
-  std::set<int> lit;
-  for (int i = 0; i < kTovrikKeys; i++) {
-    if (tovrikKeyLit(b.data(), i))
-      lit.insert(i);
-  }
-  return lit;
+  return tovrikLitIn(b.data());
 }
 
-std::set<int> range(int from, int to) {
-  std::set<int> s;
-  for (int i = from; i <= to; i++)
-    s.insert(i);
-  return s;
-}
-
-std::set<int> unite(std::set<int> a, const std::set<int> &b) {
-  a.insert(b.begin(), b.end());
-  return a;
+// Applies one stand-in log line to a board's state: whether what the board
+// shows changed.  A line that does not parse fails the test.
+template <class State>
+bool applied(bool (*apply)(const LogLine &, State *, std::string *),
+             const std::string &text, State *state) {
+  LogLine l;
+  std::string note;
+  EXPECT_TRUE(parseLogLine(text, &l)) << text;
+  return apply(l, state, &note);
 }
 
 Session session(const std::string &text) {
@@ -65,15 +61,6 @@ std::string keyGridHex(const std::vector<std::pair<int, uint32_t>> &keys,
     }
   }
   return hex;
-}
-
-std::set<int> duvekLit(const Picture &p) {
-  std::set<int> s;
-  for (int i = 0; i < kDuvekCells; i++) {
-    if (p.duvek.cells[i])
-      s.insert((i / kDuvekColumns) << 8 | (i % kDuvekColumns));
-  }
-  return s;
 }
 
 } // namespace
@@ -134,13 +121,8 @@ TEST(TovrikLog, HealthAndArmourShowOnTheBoardAfterUpdate) {
   EXPECT_EQ(p->line, 4);
   EXPECT_EQ(p->tovrik.colour, 0x00FF00u);
   EXPECT_TRUE(p->tovrik.sdkMode);
-  std::set<int> lit;
-  for (int i = 0; i < kTovrikKeys; i++) {
-    if (tovrikKeyLit(p->tovrik.bitmap, i))
-      lit.insert(i);
-  }
   // F1 to F6, number keys 1 and 2, and the movement keys.
-  EXPECT_EQ(lit, unite(unite(range(1, 6), {18, 19}), {41, 62, 63, 64, 100}));
+  EXPECT_EQ(tovrikLit(p), plus(plus(range(1, 6), {18, 19}), kTovrikMovement));
   // The colour post and its frame are one moment; the same frame sent
   // again changes nothing and makes no picture.
   int pictures = 0;
@@ -152,19 +134,17 @@ TEST(TovrikLog, HealthAndArmourShowOnTheBoardAfterUpdate) {
 
 TEST(TovrikLog, ColourPostsAndHandBack) {
   TovrikState s;
-  std::string note;
-  LogLine l;
-  ASSERT_TRUE(parseLogLine("5 light-control 0x00000102 0x128020FF", &l));
-  EXPECT_TRUE(applyTovrikLine(l, &s, &note));
+  EXPECT_TRUE(
+      applied(applyTovrikLine, "5 light-control 0x00000102 0x128020FF", &s));
   EXPECT_EQ(s.colour, 0x8020FFu) << "the top byte is not a colour";
-  ASSERT_TRUE(parseLogLine("6 light-control 0xFFFFFFFF 0x00000000", &l));
-  EXPECT_TRUE(applyTovrikLine(l, &s, &note));
+  EXPECT_TRUE(
+      applied(applyTovrikLine, "6 light-control 0xFFFFFFFF 0x00000000", &s));
   EXPECT_TRUE(s.restored);
   EXPECT_EQ(s.colour, 0x8020FFu);
-  ASSERT_TRUE(parseLogLine("7 keys 20 00ff", &l));
-  EXPECT_FALSE(applyTovrikLine(l, &s, &note)) << "short payload";
-  ASSERT_TRUE(parseLogLine("8 msg 0x0400 0x00000000 0x00000000", &l));
-  EXPECT_FALSE(applyTovrikLine(l, &s, &note));
+  EXPECT_FALSE(applied(applyTovrikLine, "7 keys 20 00ff", &s))
+      << "short payload";
+  EXPECT_FALSE(
+      applied(applyTovrikLine, "8 msg 0x0400 0x00000000 0x00000000", &s));
 }
 
 TEST(DuvekEffects, KeyGridOverBaseGrid) {
@@ -207,12 +187,12 @@ TEST(DuvekLog, BarsLightTheirKeyCodes) {
   addBoard(&t, kDuvek, s, r);
   const Picture *p = pictureAfterLine(t, kDuvek, 3);
   ASSERT_NE(p, nullptr);
-  std::set<int> lit = duvekLit(*p);
-  std::set<int> want = {0x0003, 0x0004, 0x0005, 0x0006, 0x0007, 0x0008, 0x0102,
-                        0x0103, 0x0203, 0x0302, 0x0303, 0x0304, 0x0507, 0x0014};
-  EXPECT_EQ(lit, want);
-  EXPECT_EQ(p->duvek.cells[3], 0x7F7F00u);
-  EXPECT_EQ(p->duvek.cells[22 + 2], 0xFFFF00u);
+  // Health bar F1 to F6, armour bar 1 and 2, movement keys: each key code's
+  // cell in its colour, BGR read as RGB.
+  Cells want = duvekMovement(0x00FF00);
+  addCells(&want, 0x0003, 0x0008, 0x7F7F00);
+  addCells(&want, 0x0102, 0x0103, 0xFFFF00);
+  EXPECT_EQ(duvekLit(p), want);
   EXPECT_EQ(pictureAfterLine(t, kDuvek, 2), nullptr);
 }
 
@@ -282,29 +262,26 @@ TEST(Flash, MissingStepsLeaveTheTimingIncomplete) {
 
 TEST(UlvoranLog, CallsBecomeColoursBitmapsAndKeys) {
   UlvoranState s;
-  std::string note;
-  LogLine l;
-  ASSERT_TRUE(parseLogLine("1 UlvoLedSetLighting 100 50 0 -> 1", &l));
-  EXPECT_TRUE(applyUlvoranLine(l, &s, &note));
+  EXPECT_TRUE(
+      applied(applyUlvoranLine, "1 UlvoLedSetLighting 100 50 0 -> 1", &s));
   EXPECT_EQ(s.colour, 0xFF8000u);
-  ASSERT_TRUE(parseLogLine("2 UlvoLedSetLightingForKeyWithHidCode 58 0 0 "
-                           "100 -> 1",
-                           &l));
-  EXPECT_TRUE(applyUlvoranLine(l, &s, &note));
-  ASSERT_TRUE(parseLogLine("3 UlvoLedSetLightingForKeyWithHidCode 58 0 100 "
-                           "0 -> 1",
-                           &l));
-  EXPECT_TRUE(applyUlvoranLine(l, &s, &note));
+  EXPECT_TRUE(applied(applyUlvoranLine,
+                      "2 UlvoLedSetLightingForKeyWithHidCode 58 0 0 "
+                      "100 -> 1",
+                      &s));
+  EXPECT_TRUE(applied(applyUlvoranLine,
+                      "3 UlvoLedSetLightingForKeyWithHidCode 58 0 100 "
+                      "0 -> 1",
+                      &s));
   ASSERT_EQ(s.keys.size(), 1u) << "a key set twice keeps its latest colour";
   EXPECT_EQ(s.keys[0].colour, 0x00FF00u);
-  ASSERT_TRUE(parseLogLine("4 UlvoLedSetLightingFromBitmap 00ff7f -> 1", &l));
-  EXPECT_TRUE(applyUlvoranLine(l, &s, &note));
+  EXPECT_TRUE(applied(applyUlvoranLine,
+                      "4 UlvoLedSetLightingFromBitmap 00ff7f -> 1", &s));
   EXPECT_EQ(s.bitmap, (std::vector<uint8_t>{0, 255, 127}));
   EXPECT_EQ(abbreviateHex("7 UlvoLedSetLightingFromBitmap "
                           "00112233445566778899 -> 1"),
             "7 UlvoLedSetLightingFromBitmap <10 bytes> -> 1");
-  ASSERT_TRUE(parseLogLine("5 UlvoLedInit -> 1", &l));
-  EXPECT_FALSE(applyUlvoranLine(l, &s, &note));
+  EXPECT_FALSE(applied(applyUlvoranLine, "5 UlvoLedInit -> 1", &s));
   EXPECT_EQ(percentToByte(-3), 0);
   EXPECT_EQ(percentToByte(250), 255);
 }

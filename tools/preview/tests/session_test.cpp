@@ -1,3 +1,4 @@
+#include "options.h"
 #include "session.h"
 
 #include <gtest/gtest.h>
@@ -116,6 +117,28 @@ TEST(Session, MalformedLinesNameTheirLine) {
   }
 }
 
+// A byte array holds at most 1 MiB.  A line of long groups repeated many
+// times is refused at its first group past the limit, before the bytes are
+// made: built in full, this one would take about 65 GB.
+TEST(Session, ByteArraysStopAtTheirLimit) {
+  const std::string call = "0 ulvoran UlvoLedSetLightingFromBitmap ";
+  EXPECT_EQ(parsed(call + "00112233445566778899aabbccddeeff*65536\n")
+                .calls[0]
+                .args[0]
+                .bytes.size(),
+            size_t{1} << 20);
+  std::vector<std::string> errors =
+      errorsOf(call + "00112233445566778899aabbccddeeff*65536,00\n");
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("is not a byte array"), std::string::npos);
+  std::string group = std::string(2000, 'a') + "*65536";
+  std::string huge = group;
+  for (int i = 1; i < 1000; i++)
+    huge += "," + group;
+  EXPECT_EQ(errorsOf(call + huge + "\n").size(), 1u);
+  EXPECT_EQ(errorsOf(call + "ff*65537\n").size(), 1u) << "repeat limit";
+}
+
 TEST(Session, EveryBadLineIsReportedAndNothingIsKept) {
   std::vector<std::string> errors = errorsOf("0 tovrik init\n"
                                              "50 tovrik bogus\n"
@@ -141,4 +164,40 @@ TEST(Session, EqualTimesCommentsAndBlankLinesAreFine) {
                      "\v\f\n");
   ASSERT_EQ(s.calls.size(), 2u);
   EXPECT_EQ(s.calls[1].line, 2);
+}
+
+// The programs' options: pairs and flags in any order, the last of a name
+// winning; an unknown name or a name whose value is missing is refused.
+TEST(Options, PairsAndFlagsAreReadAndMistakesRefused) {
+  struct Parsed {
+    std::string session, out;
+    bool check = false;
+    bool ok = false;
+  };
+  auto parse = [](std::vector<std::string> args) {
+    Parsed p;
+    const Option table[] = {{"--session", &p.session, nullptr},
+                            {"--out", &p.out, nullptr},
+                            {"--check", nullptr, &p.check}};
+    args.insert(args.begin(), "prog");
+    std::vector<char *> argv;
+    argv.reserve(args.size());
+    for (std::string &a : args)
+      argv.push_back(&a[0]);
+    p.ok = parseOptions(static_cast<int>(argv.size()), argv.data(), table);
+    return p;
+  };
+  Parsed p = parse({"--out", "a", "--check", "--session", "s", "--out", "b"});
+  EXPECT_TRUE(p.ok);
+  EXPECT_EQ(p.session, "s");
+  EXPECT_EQ(p.out, "b");
+  EXPECT_TRUE(p.check);
+  EXPECT_TRUE(parse({}).ok);
+  EXPECT_FALSE(parse({"--session"}).ok) << "value missing at the end";
+  EXPECT_FALSE(parse({"--session", "s", "--bogus", "x"}).ok);
+  EXPECT_FALSE(parse({"s"}).ok) << "a value without its name";
+  Parsed flagOnly = parse({"--check"});
+  EXPECT_TRUE(flagOnly.ok && flagOnly.check && flagOnly.session.empty());
+  // A value that looks like an option is still the value.
+  EXPECT_EQ(parse({"--session", "--out"}).session, "--out");
 }

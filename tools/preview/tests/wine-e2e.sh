@@ -9,6 +9,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../../tests/common/wine-env.sh"
+# shellcheck source=tools/preview/player-run.sh
+source "$here/../player-run.sh"
 if [ $# -lt 5 ] || [ "$4" != -- ]; then
   sed -n '2,8p' "$0" >&2
   exit 2
@@ -19,22 +21,15 @@ player=$1
 shift
 build=x86
 [ "$(pe_bits "$player")" = 64 ] && build=x64
-rm -rf "$run" && mkdir -p "$run"
-cp "$player" "$run/"
-args=()
-while [ $# -gt 0 ]; do
-  if [ "$1" = --dvglow ]; then cp "$2" "$run/"; shift 2; continue; fi
-  args+=("$1")
-  shift
-done
+stage_player "$run" "$player" --dvglow "$@"
 cd "$run"
 export TOVRIK_SERVICE_LOG=tovrik.log DVGLOW_LOG=dvglow.log ULVO_LED_LOG=ulvo.log
-wine_exe "./$(basename "$player")" --session "$session" "${args[@]}" || true
+wine_exe "./$(basename "$player")" --session "$session" "${player_args[@]}" || true
 # A player that ends early leaves no closing line: that is no result to
 # check.  Nor does it stop the service it started, which would hold the
 # test's output open.
-if ! tr -d '\r' <player.log 2>/dev/null | grep -q ' end$'; then
-  echo "the player ended early, after $(awk '/ done /{n++} END{print n+0}' player.log 2>/dev/null) calls"
+if ! player_ended player.log; then
+  echo "the player ended early, after $(player_calls_done player.log) calls"
   wineserver -k 2>/dev/null || true
   exit 1
 fi

@@ -5,12 +5,14 @@
 // Both builds play all three libraries, so the same cases hold for either.
 #include "check.h"
 #include "lighting.h"
+#include "lit_keys.h"
 #include "runs.h"
 
 #include <set>
 #include <string>
 
 using namespace preview;
+using namespace preview::lit;
 
 // Strings compared, both shown on a mismatch.
 #define CHECK_STR(a, b)                                                        \
@@ -67,59 +69,6 @@ std::string resultOf(int line) {
   return "(not called)";
 }
 
-std::set<int> tovrikLit(const Picture *p) {
-  std::set<int> s;
-  for (int i = 0; p && i < kTovrikKeys; i++) {
-    if (tovrikKeyLit(p->tovrik.bitmap, i))
-      s.insert(i);
-  }
-  return s;
-}
-
-std::set<int> range(int a, int b) {
-  std::set<int> s;
-  for (int i = a; i <= b; i++)
-    s.insert(i);
-  return s;
-}
-
-std::set<int> plus(std::set<int> a, const std::set<int> &b) {
-  a.insert(b.begin(), b.end());
-  return a;
-}
-
-std::set<int> minus(std::set<int> a, const std::set<int> &b) {
-  for (int x : b)
-    a.erase(x);
-  return a;
-}
-
-const std::set<int> kMove = {41, 62, 63, 64, 100};
-
-// Duvek cells as key code -> colour, only the lit ones.
-std::set<std::pair<int, uint32_t>> duvekLit(const Picture *p) {
-  std::set<std::pair<int, uint32_t>> s;
-  for (int i = 0; p && i < kDuvekCells; i++) {
-    if (p->duvek.cells[i])
-      s.insert(
-          {(i / kDuvekColumns) << 8 | (i % kDuvekColumns), p->duvek.cells[i]});
-  }
-  return s;
-}
-
-void addCodes(std::set<std::pair<int, uint32_t>> *s, int from, int to,
-              uint32_t rgb) {
-  for (int c = from; c <= to; c++)
-    s->insert({c, rgb});
-}
-
-std::set<std::pair<int, uint32_t>> movementSet(uint32_t rgb) {
-  std::set<std::pair<int, uint32_t>> s;
-  for (int code : {0x0203, 0x0302, 0x0303, 0x0304, 0x0507, 0x0014})
-    s.insert({code, rgb});
-  return s;
-}
-
 // The picture of the library's board in the run checked.
 const Picture *after(Library lib, int line) {
   return pictureAfterLine(gTimeline, {lib, gBuild}, line);
@@ -150,7 +99,7 @@ TEST_CASE(tovrik_half_health_quarter_armour) {
                       healthLine(Library::Tovrik, 0.5f, 0.25f));
   const Picture *p = after(Library::Tovrik, line);
   CHECK(p != nullptr);
-  CHECK(tovrikLit(p) == plus(plus(range(1, 6), {18, 19}), kMove));
+  CHECK(tovrikLit(p) == plus(plus(range(1, 6), {18, 19}), kTovrikMovement));
   CHECK_EQ(p ? p->tovrik.colour : 0, 0x00FF00u);
   CHECK(p && p->tovrik.sdkMode);
 }
@@ -161,7 +110,7 @@ TEST_CASE(tovrik_bars_and_modes) {
   int line = nextLine(Library::Tovrik, "update",
                       healthLine(Library::Tovrik, 0.75f, 0.7f));
   CHECK(tovrikLit(after(Library::Tovrik, line)) ==
-        plus(plus(range(1, 9), range(18, 24)), kMove));
+        plus(plus(range(1, 9), range(18, 24)), kTovrikMovement));
   // Every-key mode in orange with health 0.5 and armour 0.25.
   line = nextLine(Library::Tovrik, "update",
                   lineOf(Library::Tovrik, "setIlluminatedKeys", 1));
@@ -196,9 +145,9 @@ TEST_CASE(duvek_half_health_quarter_armour) {
     return;
   int line = nextLine(Library::Duvek, "update",
                       healthLine(Library::Duvek, 0.5f, 0.25f));
-  std::set<std::pair<int, uint32_t>> want = movementSet(0x00FF00);
-  addCodes(&want, 0x0003, 0x0008, 0x7F7F00);
-  addCodes(&want, 0x0102, 0x0103, 0xFFFF00);
+  Cells want = duvekMovement(0x00FF00);
+  addCells(&want, 0x0003, 0x0008, 0x7F7F00);
+  addCells(&want, 0x0102, 0x0103, 0xFFFF00);
   CHECK(duvekLit(after(Library::Duvek, line)) == want);
   CHECK_STR(resultOf(line), "0");
 }
@@ -276,7 +225,7 @@ TEST_CASE(bars_session_edges) {
   // as a 32-bit float lights seven keys.
   line = lineOf(Library::Tovrik, "update", 1);
   const Picture *p = after(Library::Tovrik, line);
-  CHECK(tovrikLit(p) == plus(range(18, 24), kMove));
+  CHECK(tovrikLit(p) == plus(range(18, 24), kTovrikMovement));
   CHECK_EQ(p ? p->tovrik.colour : 0, 0xFF0000u);
   // Duvek: health 1.5 is still twelve keys in full green, armour 0.35 three
   // keys, over a blue base grid.
@@ -289,7 +238,7 @@ TEST_CASE(bars_session_edges) {
   CHECK_EQ(p ? p->duvek.cells[22 + 5] : 0, 0x0000FFu);
   // Health 0.04 lights no key, armour hidden: only the red movement set.
   line = lineOf(Library::Duvek, "update", 1);
-  CHECK(duvekLit(after(Library::Duvek, line)) == movementSet(0xFF0000));
+  CHECK(duvekLit(after(Library::Duvek, line)) == duvekMovement(0xFF0000));
   // Nothing before init0, and update after unInit0 returns -1.
   for (const Picture &q : gTimeline.pictures)
     CHECK(q.board.library != Library::Duvek ||
@@ -312,7 +261,7 @@ int main(int argc, char **argv) {
   gBuild = build == "x64" ? Build::X64 : Build::X86;
   gRun = argv[3];
   addRun(&gTimeline, gBuild, gSession, gRun);
-  gEngine = readLog(gRun + "/" + standInLogOf(Library::Ulvoran));
+  gEngine = readLog(gRun + "/" + libraryInfo(Library::Ulvoran).standInLog);
   for (const FlashTiming &f : gTimeline.flashes)
     std::printf("flash %s line %d: %.1f / %.1f / %.1f ms\n",
                 boardName(f.board).c_str(), f.line, f.stepMs(0), f.stepMs(1),

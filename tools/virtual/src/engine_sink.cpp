@@ -5,10 +5,9 @@
 // last bitmap and the latest calls.
 #include "ulvo_sink.h"
 
-#include "draw.h"
-#include "lighting.h"
 #include "live_view.h"
 #include "logs.h"
+#include "ulvoran.h"
 
 #include <windows.h>
 
@@ -36,28 +35,29 @@ Led led;
 preview::Image withLog(const preview::Image &board,
                        const std::deque<std::string> &log) {
   int height = board.height + 24 + static_cast<int>(kLogLines) * kLineHeight;
-  preview::Image img = preview::makeImage(board.width, height, 0x1A1A1E);
+  preview::Image img =
+      preview::makeImage(board.width, height, preview::kBackground);
   std::copy(board.rgb.begin(), board.rgb.end(), img.rgb.begin());
   int y = board.height + 8;
-  preview::drawText(&img, 16, y, "latest calls:", 0x9A9AA8, 1);
+  preview::drawText(&img, preview::kMargin, y, "latest calls:", preview::kNote,
+                    1);
   for (const std::string &line : log) {
     y += kLineHeight;
-    preview::drawText(&img, 16, y, line, kLogInk, 1);
+    preview::drawText(&img, preview::kMargin, y, line, kLogInk, 1);
   }
   return img;
 }
 
 preview::Image drawLed() {
-  preview::Picture p;
-  p.board = {preview::Library::Ulvoran, preview::kOwnBuild};
   EnterCriticalSection(&led.lock);
-  p.ulvoran = led.state;
+  preview::UlvoranState state = led.state;
   std::deque<std::string> log = led.log;
   int calls = led.calls;
   LeaveCriticalSection(&led.lock);
-  return withLog(preview::drawPicture(p, "virtual LED engine: " +
-                                             std::to_string(calls) + " calls"),
-                 log);
+  return withLog(
+      preview::drawUlvoranBoard(
+          state, "", "virtual LED engine: " + std::to_string(calls) + " calls"),
+      log);
 }
 
 bool startsWith(const std::string &s, const char *prefix) {

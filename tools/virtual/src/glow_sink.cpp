@@ -5,8 +5,7 @@
 // window's.
 #include "dvglow_sink.h"
 
-#include "draw.h"
-#include "lighting.h"
+#include "duvek.h"
 #include "live_view.h"
 
 #include <windows.h>
@@ -28,26 +27,25 @@ struct Glow {
 Glow glow;
 
 preview::Image drawGlow() {
-  preview::Picture p;
-  p.board = {preview::Library::Duvek, preview::kOwnBuild};
   EnterCriticalSection(&glow.lock);
-  p.duvek = glow.state;
-  p.note = glow.note;
+  preview::DuvekState state = glow.state;
+  std::string note = glow.note;
   int effects = glow.effects;
   LeaveCriticalSection(&glow.lock);
-  return preview::drawPicture(
-      p, "virtual effect library: " + std::to_string(effects) + " effects");
+  return preview::drawDuvekBoard(
+      state, note,
+      "virtual effect library: " + std::to_string(effects) + " effects");
 }
 
 const char *effectName(int type) {
   switch (type) {
-  case 0:
+  case preview::kEffectOff:
     return "dark";
-  case 2:
+  case preview::kEffectColorGrid:
     return "colour grid";
-  case 4:
+  case preview::kEffectSingleColor:
     return "one colour";
-  case 8:
+  case preview::kEffectKeyGrid:
     return "key grid over base grid";
   default:
     return nullptr;

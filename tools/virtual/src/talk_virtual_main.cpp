@@ -7,14 +7,12 @@
 // The Report menu, or the keys A and N, send a key-bitmap report back: every
 // key lit, or none.
 #include "canvas.h"
-#include "draw.h"
-#include "lighting.h"
 #include "logs.h"
 #include "talk_service.h"
+#include "tovrik.h"
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -35,24 +33,14 @@ struct Service {
 
 Service svc;
 
-std::string hex6(uint32_t rgb) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%06X", rgb & 0xFFFFFF);
-  return buf;
-}
-
 std::string statusLine() {
   return std::string("per-key control ") + (svc.state.sdkMode ? "on" : "off") +
-         "   colour " + hex6(svc.state.colour) + "   " +
+         "   colour " + preview::rgbHex(svc.state.colour, true) + "   " +
          std::to_string(svc.bitmaps) + " key bitmaps received";
 }
 
 preview::Image drawBoard() {
-  preview::Picture p;
-  p.board = {preview::Library::Tovrik, preview::kOwnBuild};
-  p.tovrik = svc.state;
-  p.note = svc.note;
-  return preview::drawPicture(p, statusLine());
+  return preview::drawTovrikBoard(svc.state, svc.note, statusLine());
 }
 
 void changed(HWND wnd) {

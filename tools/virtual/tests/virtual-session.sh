@@ -31,14 +31,10 @@ if [ "$(od -An -tx2 -j$((at + 4)) -N2 "$player" | tr -d ' ')" != 8664 ]; then
   fi
 fi
 
-rm -rf "$run" && mkdir -p "$run/shots"
-cp "$player" "$run/"
-args=()
-while [ $# -gt 0 ]; do
-  if [ "$1" = --glow ]; then cp "$2" "$run/"; shift 2; continue; fi
-  args+=("$1")
-  shift
-done
+# shellcheck source=tools/preview/player-run.sh
+source "$repo/tools/preview/player-run.sh"
+stage_player "$run" "$player" --glow "$@"
+mkdir -p "$run/shots"
 
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$run/display" \
   2>"$run/xvfb.log" &
@@ -53,11 +49,11 @@ source "$repo/tests/common/wine-env.sh"
 
 cd "$run"
 export VIRTUAL_KEYBOARD_SHOTS=shots
-timeout -k 10 300 "${loader:-$wine64}" "./$(basename "$player")" --session "$session" "${args[@]}" >player.out 2>&1 || true
+timeout -k 10 300 "${loader:-$wine64}" "./$(basename "$player")" --session "$session" "${player_args[@]}" >player.out 2>&1 || true
 wineserver -k 2>/dev/null || true
-if ! tr -d '\r' <player.log 2>/dev/null | grep -q ' end$'; then
+if ! player_ended player.log; then
   cat player.out
-  echo "the player ended early, after $(awk '/ done /{n++} END{print n+0}' player.log 2>/dev/null) calls"
+  echo "the player ended early, after $(player_calls_done player.log) calls"
   exit 1
 fi
 mkdir -p "$page"

@@ -4,8 +4,9 @@
 // each window into PAGE-DIR for the preview's page.
 //   virtual_check.exe SHOTS-DIR PAGE-DIR
 #include "check.h"
-#include "draw.h"
-#include "keyboards.h"
+#include "duvek.h"
+#include "tovrik.h"
+#include "ulvoran.h"
 
 #include <windows.h>
 
@@ -17,7 +18,8 @@
 namespace {
 
 std::string gShots, gPage;
-constexpr uint32_t kGreen = 0x00FF00, kRed = 0xFF0000, kDark = 0x303036;
+constexpr uint32_t kGreen = 0x00FF00, kRed = 0xFF0000;
+constexpr uint32_t kDark = preview::kDarkKey;
 constexpr uint32_t kOrange = 0xFF8000; // 100 50 0 percent
 
 struct Shot {
