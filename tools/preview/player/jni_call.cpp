@@ -5,7 +5,6 @@
 #include "mini_jni.h"
 
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 namespace preview {
