@@ -2,20 +2,13 @@
 
 #include <algorithm>
 
-// Both are single-header libraries: their code is compiled here only.
+// Both are single-header libraries: their code is compiled here only.  They
+// come in as system headers (see CMakeLists.txt), so their warnings are not
+// ours.
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STBI_WRITE_NO_STDIO_FLOATS
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#endif
 #include <stb/stb_easy_font.h>
 #include <stb/stb_image_write.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 namespace preview {
 
