@@ -34,10 +34,10 @@ int litKeys(const std::vector<uint8_t> &bitmap) {
 std::string kinds(const std::vector<ServiceEvent> &ev) {
   std::string out;
   for (const auto &e : ev)
-    out += e.msg == WM_COPYDATA              ? 'K'
-           : e.msg == talkIds().lightControl ? 'L'
-           : e.msg == talkIds().ledControl   ? 'M'
-                                             : '?';
+    out += e.msg == WM_COPYDATA                        ? 'K'
+           : e.msg == talk::registerIds().lightControl ? 'L'
+           : e.msg == talk::registerIds().ledControl   ? 'M'
+                                                       : '?';
   return out;
 }
 

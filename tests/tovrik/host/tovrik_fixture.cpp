@@ -38,7 +38,7 @@ std::vector<ServiceEvent> bitmaps(const std::vector<ServiceEvent> &all) {
 std::vector<ServiceEvent> lights(const std::vector<ServiceEvent> &all) {
   std::vector<ServiceEvent> out;
   for (const auto &e : all)
-    if (e.msg == talkIds().lightControl)
+    if (e.msg == talk::registerIds().lightControl)
       out.push_back(e);
   return out;
 }
@@ -46,7 +46,7 @@ std::vector<ServiceEvent> lights(const std::vector<ServiceEvent> &all) {
 std::vector<ServiceEvent> modes(const std::vector<ServiceEvent> &all) {
   std::vector<ServiceEvent> out;
   for (const auto &e : all)
-    if (e.msg == talkIds().ledControl)
+    if (e.msg == talk::registerIds().ledControl)
       out.push_back(e);
   return out;
 }

@@ -37,7 +37,7 @@ protected:
   std::vector<ServiceEvent> expectEvents(size_t n);
 
   std::unique_ptr<FakeService> service;
-  TalkIds ids = talkIds();
+  talk::Ids ids = talk::registerIds();
 };
 
 #endif
