@@ -19,6 +19,16 @@ protected:
     expectEvents(2); // mode on, every key dark
     service->clear();
   }
+
+  // Initialised and every key drawn once in `colour`, the record cleared:
+  // what a flash starts from.
+  void initLitIn(jint colour) {
+    initAndClear();
+    M(setIlluminatedKeys)(nullptr, nullptr, 1, colour);
+    M(update)(nullptr, nullptr);
+    expectEvents(2);
+    service->clear();
+  }
 };
 
 int litKeys(const std::vector<uint8_t> &bitmap) {
@@ -32,12 +42,13 @@ int litKeys(const std::vector<uint8_t> &bitmap) {
 
 // One letter per message in the order sent: M mode, L light, K key bitmap.
 std::string kinds(const std::vector<ServiceEvent> &ev) {
+  talk::Ids ids = talk::registerIds();
   std::string out;
   for (const auto &e : ev)
-    out += e.msg == WM_COPYDATA                        ? 'K'
-           : e.msg == talk::registerIds().lightControl ? 'L'
-           : e.msg == talk::registerIds().ledControl   ? 'M'
-                                                       : '?';
+    out += e.msg == WM_COPYDATA        ? 'K'
+           : e.msg == ids.lightControl ? 'L'
+           : e.msg == ids.ledControl   ? 'M'
+                                       : '?';
   return out;
 }
 
@@ -92,11 +103,7 @@ TEST_F(ControllerTest, FailedInitClearsInitialized) {
 // The whole flash in the order sent: red, lit, dark, lit, the key colour
 // again and the picture; the pauses timed between the sends themselves.
 TEST_F(ControllerTest, DamageFlashSequenceAndTiming) {
-  initAndClear();
-  M(setIlluminatedKeys)(nullptr, nullptr, 1, 0x0000FF00);
-  M(update)(nullptr, nullptr);
-  expectEvents(2);
-  service->clear();
+  initLitIn(0x0000FF00);
   M(onDamage)(nullptr, nullptr);
   M(update)(nullptr, nullptr); // a flash is (about to be) running
   pumpUntil([] { return controllerState.flashing.load(); }, 1000);
@@ -150,11 +157,7 @@ TEST_F(ControllerTest, OverlappingFlashesEachRunWhole) {
 }
 
 TEST_F(ControllerTest, FlashStartingOnRedPostsNoRed) {
-  initAndClear();
-  M(setIlluminatedKeys)(nullptr, nullptr, 1, 0x00FF0000);
-  M(update)(nullptr, nullptr);
-  expectEvents(2);
-  service->clear();
+  initLitIn(0x00FF0000);
   M(onDamage)(nullptr, nullptr);
   auto ev = expectEvents(4);
   Sleep(50);
