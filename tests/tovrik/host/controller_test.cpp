@@ -112,9 +112,13 @@ TEST_F(ControllerTest, DamageFlashSequenceAndTiming) {
   pumpUntil([] { return runningFlashThreads() == 0; });
   pumpUntil([] { return false; }, 30);
   auto ev = service->events();
-  // The first update may have beaten the worker; drop its frame if so.
+  // The first update may have looked at `flashing` before the worker set
+  // it; its frame then comes before the red post or between it and the
+  // first lit step.  Drop it there; anywhere later it would break the flash.
   if (kinds(ev) == "KLKKKLK")
     ev.erase(ev.begin());
+  else if (kinds(ev) == "LKKKKLK" && hex(ev[1].data) != kAllOn)
+    ev.erase(ev.begin() + 1);
   ASSERT_EQ(kinds(ev), "LKKKLK");
   EXPECT_EQ(ev[0].lp, 0x00FF0000);
   EXPECT_EQ(hex(ev[1].data), kAllOn);
