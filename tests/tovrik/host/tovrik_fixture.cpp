@@ -27,28 +27,21 @@ std::string hex(const std::vector<uint8_t> &bytes, size_t n) {
   return out;
 }
 
-std::vector<ServiceEvent> bitmaps(const std::vector<ServiceEvent> &all) {
+std::vector<ServiceEvent> ofMessage(const std::vector<ServiceEvent> &all,
+                                    UINT msg) {
   std::vector<ServiceEvent> out;
   for (const auto &e : all)
-    if (e.msg == WM_COPYDATA)
+    if (e.msg == msg)
       out.push_back(e);
   return out;
+}
+
+std::vector<ServiceEvent> bitmaps(const std::vector<ServiceEvent> &all) {
+  return ofMessage(all, WM_COPYDATA);
 }
 
 std::vector<ServiceEvent> lights(const std::vector<ServiceEvent> &all) {
-  std::vector<ServiceEvent> out;
-  for (const auto &e : all)
-    if (e.msg == talkIds().lightControl)
-      out.push_back(e);
-  return out;
-}
-
-std::vector<ServiceEvent> modes(const std::vector<ServiceEvent> &all) {
-  std::vector<ServiceEvent> out;
-  for (const auto &e : all)
-    if (e.msg == talkIds().ledControl)
-      out.push_back(e);
-  return out;
+  return ofMessage(all, talk::registerIds().lightControl);
 }
 
 tovrik::KeyFrame frameOf(std::initializer_list<int> lit, uint8_t on) {

@@ -24,9 +24,11 @@ TOVRIK_METHODS(VELQUOR_DECLARE_TOVRIK)
 
 void resetController();
 std::string hex(const std::vector<uint8_t> &bytes, size_t n = 15);
+// The events of one message, in the order sent; key bitmaps; colour posts.
+std::vector<ServiceEvent> ofMessage(const std::vector<ServiceEvent> &all,
+                                    UINT msg);
 std::vector<ServiceEvent> bitmaps(const std::vector<ServiceEvent> &all);
 std::vector<ServiceEvent> lights(const std::vector<ServiceEvent> &all);
-std::vector<ServiceEvent> modes(const std::vector<ServiceEvent> &all);
 tovrik::KeyFrame frameOf(std::initializer_list<int> lit, uint8_t on = 1);
 
 class ServiceTest : public ::testing::Test {
@@ -37,7 +39,7 @@ protected:
   std::vector<ServiceEvent> expectEvents(size_t n);
 
   std::unique_ptr<FakeService> service;
-  TalkIds ids = talkIds();
+  talk::Ids ids = talk::registerIds();
 };
 
 #endif

@@ -3,7 +3,6 @@
 // the floor of a JNI call.
 #include <jni.h>
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -13,32 +12,13 @@ namespace {
 
 std::unique_ptr<FakeService> service;
 
+// The event as the Windows stand-in logs it (talk::describe), so that the
+// JVM tests and the Wine tests read the same lines.
 std::string describe(const ServiceEvent &e) {
-  TalkIds ids = talkIds();
-  char buf[128];
-  if (e.msg == WM_COPYDATA) {
-    std::string out = "keys " + std::to_string(e.cbData) + " ";
-    for (uint8_t b : e.data) {
-      std::snprintf(buf, sizeof buf, "%02x", b);
-      out += buf;
-    }
-    return out;
-  }
-  if (e.msg == ids.ledDiscover)
-    std::snprintf(buf, sizeof buf, "discover 0x%08lX",
-                  static_cast<unsigned long>(e.wp));
-  else if (e.msg == ids.ledControl)
-    std::snprintf(buf, sizeof buf, "led-control %lu %ld",
-                  static_cast<unsigned long>(e.wp), static_cast<long>(e.lp));
-  else if (e.msg == ids.lightControl)
-    std::snprintf(buf, sizeof buf, "light-control 0x%08lX 0x%08lX",
-                  static_cast<unsigned long>(e.wp),
-                  static_cast<unsigned long>(e.lp));
-  else
-    std::snprintf(buf, sizeof buf, "msg 0x%04X 0x%08lX 0x%08lX", e.msg,
-                  static_cast<unsigned long>(e.wp),
-                  static_cast<unsigned long>(e.lp));
-  return buf;
+  void *data = e.data.empty() ? nullptr : const_cast<uint8_t *>(e.data.data());
+  COPYDATASTRUCT cds{e.dwData, e.cbData, data}; // data holds cbData bytes
+  LPARAM lp = e.msg == WM_COPYDATA ? reinterpret_cast<LPARAM>(&cds) : e.lp;
+  return talk::describe(talk::registerIds(), e.msg, e.wp, lp);
 }
 
 } // namespace

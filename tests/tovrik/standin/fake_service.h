@@ -1,15 +1,17 @@
-// A lighting service for host tests: a thread that owns a top-level
-// "TOVRIK TALK" window, records every message it gets, and on request sends
-// attach messages and key-bitmap reports to the link's window.  The record
-// is one list of every kind of message in the order they were posted or
-// sent, each with its send time, so tests assert sequences across kinds and
-// time steps by when they were sent rather than when a poll noticed them.
+// The stand-in lighting service (tovrik_service.h) for host tests: a
+// thread that owns the "TOVRIK TALK" window, records every message it gets,
+// and on request sends attach messages and key-bitmap reports to the link's
+// window.  The record is one list of every kind of message in the order
+// they were posted or sent, each with its send time, so tests assert
+// sequences across kinds and time steps by when they were sent rather than
+// when a poll noticed them.
 #ifndef TOVRIK_FAKE_SERVICE_H
 #define TOVRIK_FAKE_SERVICE_H
 
 #include <windows.h>
 
 #include "hostwin_test.h"
+#include "tovrik_service.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -37,7 +39,7 @@ public:
   FakeService();
   ~FakeService(); // destroys the window and ends the thread
 
-  HWND window() const { return wnd_; }
+  HWND window() const { return service_.window; }
   std::vector<ServiceEvent> events();
   void clear();
   // Waits, pumping the calling thread's messages, until `n` events are in.
@@ -53,27 +55,18 @@ public:
 
 private:
   static DWORD WINAPI threadMain(LPVOID self);
-  static LRESULT CALLBACK proc(HWND, UINT, WPARAM, LPARAM);
   void runOnServiceThread(std::function<void()> job);
+  friend void standin::serviceHeard(standin::Service &, UINT, WPARAM, LPARAM);
 
   HANDLE thread_ = nullptr;
-  HWND wnd_ = nullptr;
+  standin::Service service_; // its own fields belong to the service thread
   std::atomic<bool> ready_{false};
   std::mutex lock_;
   std::condition_variable changed_;
   std::vector<ServiceEvent> events_;
-  std::vector<uint8_t> echo_;
-  HWND echoTo_ = nullptr;
 };
 
 // Handles posted and sent messages of the calling thread until `done`.
 bool pumpUntil(const std::function<bool()> &done, int timeoutMs = 5000);
-
-// The six registered ids, as the service registers them.
-struct TalkIds {
-  UINT ledDiscover, ledAttach, ledControl, lightDiscover, lightAttach,
-      lightControl;
-};
-TalkIds talkIds();
 
 #endif

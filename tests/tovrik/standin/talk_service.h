@@ -1,8 +1,9 @@
 // The service side of the Tovrik talk protocol, shared by the test
-// stand-in (tovrik_service.cpp) and the virtual lighting service
-// (tools/virtual): the six registered messages, the service's window, the
-// answer to a discover broadcast, key-bitmap reports, and what a message
-// from the link says as one line of text.
+// stand-in (tovrik_service.cpp, built for the host tests and for Windows)
+// and the virtual lighting service (tools/virtual): the six registered
+// messages, the service's window, the answer to a discover broadcast,
+// key-bitmap reports, and what a message from the link says as one line of
+// text.
 //
 // The text is the stand-in's log format, which the preview's renderer reads
 // back (tools/preview/src/lighting.cpp): the virtual service feeds the same
@@ -13,8 +14,9 @@
 //   keys <cbData> <hex of up to 256 bytes of the data>
 //   msg 0x<msg> 0x<wParam> 0x<lParam>      (any other message from WM_USER)
 // Parameters are written at their full width, so a 64-bit sender's stray
-// upper bits show.  Header-only: the stand-in is also built as a single
-// source by the other bitness's compiler.
+// upper bits show.  Header-only, so that each program that speaks the
+// protocol, whatever its compiler and bitness, builds it with its own
+// sources.
 #ifndef TOVRIK_TALK_SERVICE_H
 #define TOVRIK_TALK_SERVICE_H
 
@@ -59,8 +61,10 @@ inline HWND createServiceWindow(WNDPROC proc, DWORD style, int width,
   wc.cbSize = sizeof wc;
   wc.style = CS_HREDRAW | CS_VREDRAW;
   wc.lpfnWndProc = proc;
+#ifdef _WIN32 // the host's stand-in has neither modules nor cursors
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+#endif
   wc.lpszClassName = kServiceName;
   RegisterClassExW(&wc);
   return CreateWindowExW(0, kServiceName, kServiceName, style, CW_USEDEFAULT,
@@ -82,14 +86,18 @@ inline void answerDiscover(const Ids &ids, HWND self, HWND link) {
   PostMessageW(link, ids.ledAttach, reinterpret_cast<WPARAM>(self), 1);
 }
 
-// A key-bitmap report to the link: cbData bytes of data (null: no data).
-inline LRESULT sendReport(const Ids &ids, HWND link, const void *data,
-                          DWORD cbData) {
+// A WM_COPYDATA of cbData bytes of data (null: no data) with wParam wp.
+inline LRESULT sendData(HWND link, WPARAM wp, const void *data, DWORD cbData) {
   COPYDATASTRUCT cds{};
   cds.cbData = cbData;
   cds.lpData = const_cast<void *>(data);
-  return SendMessageW(link, WM_COPYDATA, ids.ledControl,
-                      reinterpret_cast<LPARAM>(&cds));
+  return SendMessageW(link, WM_COPYDATA, wp, reinterpret_cast<LPARAM>(&cds));
+}
+
+// A key-bitmap report to the link: cbData bytes of data (null: no data).
+inline LRESULT sendReport(const Ids &ids, HWND link, const void *data,
+                          DWORD cbData) {
+  return sendData(link, ids.ledControl, data, cbData);
 }
 
 inline std::string hexOf(const COPYDATASTRUCT *cds) {

@@ -1,121 +1,73 @@
-// tovrik_service.exe: a stand-in of the vendor's lighting service for Wine
-// tests and the preview.  It owns a top-level window with class and title
-// "TOVRIK TALK", runs a message loop and, when TOVRIK_SERVICE_LOG names a
-// file, appends "ready" once the window exists and then one line per
-// message it receives, "<us> <line>" with the line of talk::describe
-// (talk_service.h); <us> is QueryPerformanceCounter in microseconds.
-//
-// Options: --attach-on-discover  answer each discover with an LED attach.
-//
-// Tests steer it with the registered message "TOVRIK_TEST_SERVICE_COMMAND"
-// (not logged), best sent with SendMessageW so that it is done on return:
-//   wParam 1: LED attach to the link window, lParam as given
-//   wParam 2: light attach, lParam as given
-//   wParam 3: key-bitmap report: lParam bits 0-7 fill byte, 8-15 cbData,
-//             bit 16 set: no data pointer
-//   wParam 4: while handling each key bitmap, send back a 15-byte report of
-//             fill byte lParam before returning (-1: stop)
-//   wParam 5: quit
-// The link window is the one named by the last discover, or else the first
-// message-only window of the link's class.
-#include "../../common/win_support.h"
-#include "talk_service.h"
+#include "tovrik_service.h"
 
-#include <windows.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <string>
-
+namespace standin {
 namespace {
 
-FILE *logFile;
-talk::Ids ids;
-UINT command;
-HWND discoverer;
-bool attachOnDiscover;
-int echoFill = -1;
+// The service of the window the calling thread is handling: each service
+// window has a thread of its own.
+thread_local Service *current = nullptr;
 
-long long nowUs() { return qpcMicros(); }
-
-void logLine(const std::string &text) {
-  if (!logFile || text.empty())
-    return;
-  std::fprintf(logFile, "%lld %s\n", nowUs(), text.c_str());
-  std::fflush(logFile);
+// Creation and destruction (WM_CREATE, WM_NCCREATE, WM_CLOSE, WM_DESTROY,
+// WM_NCDESTROY): the window's own life, not something the link said.
+bool ownLife(UINT msg) {
+  return msg == 0x0001 || msg == 0x0081 || msg == WM_CLOSE ||
+         msg == WM_DESTROY || msg == 0x0082;
 }
 
-void sendReport(LPARAM request) {
-  unsigned char data[256];
-  std::memset(data, static_cast<int>(request & 0xFF), sizeof data);
-  talk::sendReport(ids, talk::linkWindow(discoverer),
-                   (request & 0x10000) ? nullptr : data,
-                   static_cast<DWORD>((request >> 8) & 0xFF));
-}
-
-LRESULT runCommand(HWND self, WPARAM what, LPARAM arg) {
-  switch (what) {
-  case 1:
-  case 2:
-    return SendMessageW(talk::linkWindow(discoverer),
-                        what == 1 ? ids.ledAttach : ids.lightAttach,
-                        reinterpret_cast<WPARAM>(self), arg);
-  case 3:
-    sendReport(arg);
-    return 0;
-  case 4:
-    echoFill = static_cast<int>(arg);
-    return 0;
-  case 5:
-    DestroyWindow(self);
-    return 0;
-  }
-  return 0;
+// A key bitmap from the link; the echo goes back before the link's send
+// returns, as a service that reports while it draws does.
+LRESULT keyBitmap(Service &s, WPARAM wp) {
+  if (!s.echo.empty() && wp == s.ids.ledControl)
+    talk::sendData(s.echoTo ? s.echoTo : linkOf(s), s.ids.ledControl,
+                   s.echo.data(), static_cast<DWORD>(s.echo.size()));
+  return TRUE;
 }
 
 LRESULT CALLBACK serviceProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == command)
-    return runCommand(wnd, wp, lp);
+  Service &s = *current;
+  LRESULT result = 0;
+  if (serviceCommand(s, msg, wp, lp, &result))
+    return result;
   if (msg == WM_DESTROY) {
     PostQuitMessage(0);
     return 0;
   }
-  logLine(talk::describe(ids, msg, wp, lp));
-  if (msg == ids.ledDiscover) {
-    discoverer = reinterpret_cast<HWND>(wp);
-    if (attachOnDiscover)
-      talk::answerDiscover(ids, wnd, discoverer);
+  if (!ownLife(msg))
+    serviceHeard(s, msg, wp, lp);
+  if (msg == s.ids.ledDiscover) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): a discover carries the HWND
+    s.discoverer = reinterpret_cast<HWND>(wp);
+    if (s.attachOnDiscover)
+      talk::answerDiscover(s.ids, wnd, s.discoverer);
   } else if (msg == WM_COPYDATA) {
-    if (echoFill >= 0 && wp == ids.ledControl)
-      sendReport((15 << 8) | echoFill);
-    return TRUE;
+    return keyBitmap(s, wp);
   }
   return DefWindowProcW(wnd, msg, wp, lp);
 }
 
 } // namespace
 
-int main(int argc, char **argv) {
-  for (int i = 1; i < argc; i++)
-    attachOnDiscover |= std::strcmp(argv[i], "--attach-on-discover") == 0;
-  const char *path = std::getenv("TOVRIK_SERVICE_LOG");
-  if (path && *path)
-    logFile = std::fopen(path, "a");
-  ids = talk::registerIds();
-  command = RegisterWindowMessageA("TOVRIK_TEST_SERVICE_COMMAND");
-  HWND wnd =
-      talk::createServiceWindow(serviceProc, WS_OVERLAPPEDWINDOW, 100, 100);
-  if (!wnd)
-    return 1;
-  if (logFile) {
-    std::fputs("ready\n", logFile);
-    std::fflush(logFile);
-  }
+HWND openService(Service &s, DWORD style, int width, int height) {
+  current = &s;
+  s.ids = talk::registerIds();
+  s.window = talk::createServiceWindow(serviceProc, style, width, height);
+  return s.window;
+}
+
+void runService() {
   MSG m;
   while (GetMessageW(&m, nullptr, 0, 0) > 0)
     DispatchMessageW(&m);
-  if (logFile)
-    std::fclose(logFile);
+}
+
+HWND linkOf(const Service &s) { return talk::linkWindow(s.discoverer); }
+
+LRESULT attach(const Service &s, HWND link, UINT msg, LPARAM lp, bool send) {
+  auto self = reinterpret_cast<WPARAM>(s.window);
+  if (send)
+    return SendMessageW(link, msg, self, lp);
+  PostMessageW(link, msg, self, lp);
   return 0;
 }
+
+} // namespace standin

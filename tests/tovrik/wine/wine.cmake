@@ -2,9 +2,14 @@
 # the benchmark in the DLL's.
 set(TOVRIK_WINE_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(TOVRIK_STANDIN_DIR ${CMAKE_CURRENT_LIST_DIR}/../standin)
-add_executable(tovrik_service ${TOVRIK_STANDIN_DIR}/tovrik_service.cpp)
+set(TOVRIK_SERVICE_SOURCES ${TOVRIK_STANDIN_DIR}/tovrik_service.cpp
+  ${TOVRIK_STANDIN_DIR}/service_win.cpp)
+add_executable(tovrik_service ${TOVRIK_SERVICE_SOURCES})
 target_link_libraries(tovrik_service PRIVATE user32 kernel32)
-velquor_peer_program(tovrik_service_peer ${TOVRIK_STANDIN_DIR}/tovrik_service.cpp user32)
+velquor_peer_program(tovrik_service_peer SOURCES ${TOVRIK_SERVICE_SOURCES}
+  HEADERS ${TOVRIK_STANDIN_DIR}/tovrik_service.h
+    ${TOVRIK_STANDIN_DIR}/talk_service.h ${VELQUOR_TESTS_DIR}/common/win_support.h
+  LIBS user32)
 
 # The service every case talks to is 64-bit in both builds: a 32-bit library
 # beside a 64-bit service is the common case on real machines, and 64-bit

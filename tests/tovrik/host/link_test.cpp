@@ -17,8 +17,8 @@ TEST(LinkOpen, MakesOneMessageOnlyWindowOfItsClass) {
                           L"Vesk MK Pro SDK Window"),
             own);
   EXPECT_EQ(FindWindowW(L"Vesk MK Pro SDK Class", nullptr), nullptr);
-  EXPECT_EQ(TalkLink::ledControlId(), talkIds().ledControl);
-  EXPECT_GE(talkIds().ledDiscover, 0xC000u);
+  EXPECT_EQ(TalkLink::ledControlId(), talk::registerIds().ledControl);
+  EXPECT_GE(talk::registerIds().ledDiscover, 0xC000u);
 }
 
 TEST_F(LinkTest, KeyBitmapVectorsOnTheWire) {

@@ -19,6 +19,16 @@ protected:
     expectEvents(2); // mode on, every key dark
     service->clear();
   }
+
+  // Initialised and every key drawn once in `colour`, the record cleared:
+  // what a flash starts from.
+  void initLitIn(jint colour) {
+    initAndClear();
+    M(setIlluminatedKeys)(nullptr, nullptr, 1, colour);
+    M(update)(nullptr, nullptr);
+    expectEvents(2);
+    service->clear();
+  }
 };
 
 int litKeys(const std::vector<uint8_t> &bitmap) {
@@ -32,12 +42,13 @@ int litKeys(const std::vector<uint8_t> &bitmap) {
 
 // One letter per message in the order sent: M mode, L light, K key bitmap.
 std::string kinds(const std::vector<ServiceEvent> &ev) {
+  talk::Ids ids = talk::registerIds();
   std::string out;
   for (const auto &e : ev)
-    out += e.msg == WM_COPYDATA              ? 'K'
-           : e.msg == talkIds().lightControl ? 'L'
-           : e.msg == talkIds().ledControl   ? 'M'
-                                             : '?';
+    out += e.msg == WM_COPYDATA        ? 'K'
+           : e.msg == ids.lightControl ? 'L'
+           : e.msg == ids.ledControl   ? 'M'
+                                       : '?';
   return out;
 }
 
@@ -92,11 +103,7 @@ TEST_F(ControllerTest, FailedInitClearsInitialized) {
 // The whole flash in the order sent: red, lit, dark, lit, the key colour
 // again and the picture; the pauses timed between the sends themselves.
 TEST_F(ControllerTest, DamageFlashSequenceAndTiming) {
-  initAndClear();
-  M(setIlluminatedKeys)(nullptr, nullptr, 1, 0x0000FF00);
-  M(update)(nullptr, nullptr);
-  expectEvents(2);
-  service->clear();
+  initLitIn(0x0000FF00);
   M(onDamage)(nullptr, nullptr);
   M(update)(nullptr, nullptr); // a flash is (about to be) running
   pumpUntil([] { return controllerState.flashing.load(); }, 1000);
@@ -105,9 +112,13 @@ TEST_F(ControllerTest, DamageFlashSequenceAndTiming) {
   pumpUntil([] { return runningFlashThreads() == 0; });
   pumpUntil([] { return false; }, 30);
   auto ev = service->events();
-  // The first update may have beaten the worker; drop its frame if so.
+  // The first update may have looked at `flashing` before the worker set
+  // it; its frame then comes before the red post or between it and the
+  // first lit step.  Drop it there; anywhere later it would break the flash.
   if (kinds(ev) == "KLKKKLK")
     ev.erase(ev.begin());
+  else if (kinds(ev) == "LKKKKLK" && hex(ev[1].data) != kAllOn)
+    ev.erase(ev.begin() + 1);
   ASSERT_EQ(kinds(ev), "LKKKLK");
   EXPECT_EQ(ev[0].lp, 0x00FF0000);
   EXPECT_EQ(hex(ev[1].data), kAllOn);
@@ -150,11 +161,7 @@ TEST_F(ControllerTest, OverlappingFlashesEachRunWhole) {
 }
 
 TEST_F(ControllerTest, FlashStartingOnRedPostsNoRed) {
-  initAndClear();
-  M(setIlluminatedKeys)(nullptr, nullptr, 1, 0x00FF0000);
-  M(update)(nullptr, nullptr);
-  expectEvents(2);
-  service->clear();
+  initLitIn(0x00FF0000);
   M(onDamage)(nullptr, nullptr);
   auto ev = expectEvents(4);
   Sleep(50);

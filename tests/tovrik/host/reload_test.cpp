@@ -113,7 +113,7 @@ TEST(Reload, FreeDuringAFlashThenLoadAgain) {
   ASSERT_TRUE(dladdr(reinterpret_cast<void *>(wc.lpfnWndProc), &info));
   EXPECT_NE(std::string(info.dli_fname).find("libTovrik"), std::string::npos);
   ASSERT_TRUE(api.init(nullptr, nullptr));
-  service.attach(own, talkIds().ledAttach, 1, true);
+  service.attach(own, talk::registerIds().ledAttach, 1, true);
   api.update(nullptr, nullptr);
   EXPECT_EQ(bitmapCount(service), 5u + 2u);
   FreeLibrary(api.module);
