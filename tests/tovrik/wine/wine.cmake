@@ -29,12 +29,10 @@ add_dependencies(tovrik_wine_test Tovrik tovrik_service tovrik_service_peer)
 
 velquor_export_test(tovrik_exports Tovrik ${TOVRIK_WINE_DIR}/exports_${VELQUOR_ARCH}.txt)
 velquor_wine_test(tovrik_wine tovrik_wine_test
-  ${VELQUOR_DIST_DIR}/Tovrik.dll ${TOVRIK_SERVICE64})
+  $<TARGET_FILE:Tovrik> ${TOVRIK_SERVICE64})
 if(VELQUOR_ARCH STREQUAL x64)
-  add_test(NAME tovrik_wine_service32 COMMAND ${VELQUOR_WINE_RUN} --32
-    $<TARGET_FILE:tovrik_wine_test> ${VELQUOR_DIST_DIR}/Tovrik.dll
-    ${TOVRIK_PEER_SERVICE} discover_then_init_takes_over)
-  velquor_wine_test_properties(tovrik_wine_service32)
+  velquor_wine_test(tovrik_wine_service32 --32 tovrik_wine_test
+    $<TARGET_FILE:Tovrik> ${TOVRIK_PEER_SERVICE} discover_then_init_takes_over)
 endif()
 
 # Measures, not a test: run it by hand under Wine.
