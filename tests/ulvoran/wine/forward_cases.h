@@ -6,9 +6,13 @@
 #define ULVORAN_FORWARD_CASES_H
 
 #include "mini_jni.h"
+#include "stub_engine.h"
 #include "ulvoran_api.h"
 
 #include <climits>
+#include <cstring>
+#include <string>
+#include <vector>
 
 namespace forward_cases {
 
@@ -116,6 +120,52 @@ inline const Case *all(int *count) {
   };
   *count = static_cast<int>(sizeof cases / sizeof cases[0]);
   return cases;
+}
+
+// Calls every case once with the engine answering `result` and returns one
+// line for each case that went wrong.  A bound case must hand back the
+// engine's byte as it is and leave exactly its own record; the case named
+// `unbound` (every case, when there is no engine) must return false, reach
+// no engine and never ask the JVM about its array.
+inline std::vector<std::string> faults(const Api &api, mini_jni::Env &env,
+                                       const StubEngine *engine,
+                                       unsigned char result,
+                                       const char *unbound = "") {
+  std::vector<std::string> out;
+  int n = 0;
+  const Case *cases = all(&n);
+  if (engine)
+    engine->setResult(result);
+  for (int i = 0; i < n; i++) {
+    bool bound = engine && std::strcmp(cases[i].name, unbound) != 0;
+    std::vector<std::string> want, calls;
+    if (bound)
+      want.push_back(std::string(cases[i].record) +
+                     (result ? " -> 1" : " -> 0"));
+    if (engine)
+      engine->reset();
+    env.reset();
+    int got = cases[i].call(api, env.jni());
+    if (engine)
+      calls = engine->calls();
+    bool askedJvm = env.lengthCalls != 0 || env.regionCalls != 0;
+    if (got != (bound ? result : 0) || calls != want || (!bound && askedJvm))
+      out.push_back(std::string(cases[i].name) + " returned " +
+                    std::to_string(got) + ", engine saw " +
+                    (calls.empty() ? "nothing" : calls.back()));
+  }
+  return out;
+}
+
+// The bytes as the stand-in engine records a bitmap: two hex digits each.
+inline std::string hexOf(const unsigned char *bytes, int n) {
+  static const char digits[] = "0123456789abcdef";
+  std::string hex;
+  for (int i = 0; i < n; i++) {
+    hex += digits[bytes[i] >> 4];
+    hex += digits[bytes[i] & 15];
+  }
+  return hex;
 }
 
 } // namespace forward_cases
