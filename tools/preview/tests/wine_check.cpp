@@ -31,22 +31,12 @@ Build gBuild = Build::X86;
 std::string gRun;
 std::vector<LogLine> gEngine;
 
-// The line of the nth call (from 0) of a method, optionally with a first
-// float or int argument; -1 when there is none.
-int lineOf(Library lib, const char *method, int nth = 0) {
-  for (const Call &c : gSession.calls) {
-    if (c.method->library == lib && std::string(c.method->name) == method &&
-        nth-- == 0)
-      return c.line;
-  }
-  return -1;
-}
-
-// The first call of the method after the given line.
-int nextLine(Library lib, const char *method, int after) {
+// The line of the nth call (from 0) of a method after line `after`; -1
+// when there is none.
+int lineOf(Library lib, const char *method, int nth = 0, int after = 0) {
   for (const Call &c : gSession.calls) {
     if (c.line > after && c.method->library == lib &&
-        std::string(c.method->name) == method)
+        std::string(c.method->name) == method && nth-- == 0)
       return c.line;
   }
   return -1;
@@ -95,8 +85,8 @@ TEST_CASE(start_up_results) {
 TEST_CASE(tovrik_half_health_quarter_armour) {
   if (!isDefault())
     return;
-  int line = nextLine(Library::Tovrik, "update",
-                      healthLine(Library::Tovrik, 0.5f, 0.25f));
+  int line = lineOf(Library::Tovrik, "update", 0,
+                    healthLine(Library::Tovrik, 0.5f, 0.25f));
   const Picture *p = after(Library::Tovrik, line);
   CHECK(p != nullptr);
   CHECK(tovrikLit(p) == plus(plus(range(1, 6), {18, 19}), kTovrikMovement));
@@ -107,24 +97,24 @@ TEST_CASE(tovrik_half_health_quarter_armour) {
 TEST_CASE(tovrik_bars_and_modes) {
   if (!isDefault())
     return;
-  int line = nextLine(Library::Tovrik, "update",
-                      healthLine(Library::Tovrik, 0.75f, 0.7f));
+  int line = lineOf(Library::Tovrik, "update", 0,
+                    healthLine(Library::Tovrik, 0.75f, 0.7f));
   CHECK(tovrikLit(after(Library::Tovrik, line)) ==
         plus(plus(range(1, 9), range(18, 24)), kTovrikMovement));
   // Every-key mode in orange with health 0.5 and armour 0.25.
-  line = nextLine(Library::Tovrik, "update",
-                  lineOf(Library::Tovrik, "setIlluminatedKeys", 1));
+  line = lineOf(Library::Tovrik, "update", 0,
+                lineOf(Library::Tovrik, "setIlluminatedKeys", 1));
   const Picture *p = after(Library::Tovrik, line);
   CHECK(tovrikLit(p) ==
         minus(range(0, 109), plus(range(7, 12), range(20, 27))));
   CHECK_EQ(p ? p->tovrik.colour : 0, 0xFF8000u);
   // Both bars hidden: every key.
-  line = nextLine(Library::Tovrik, "update",
-                  lineOf(Library::Tovrik, "setShowArmor", 1));
+  line = lineOf(Library::Tovrik, "update", 0,
+                lineOf(Library::Tovrik, "setShowArmor", 1));
   CHECK(tovrikLit(after(Library::Tovrik, line)) == range(0, 109));
   // Health empty, armour none: the bars are dark in the every-key mode.
-  line = nextLine(Library::Tovrik, "update",
-                  healthLine(Library::Tovrik, 0.0f, 0.0f));
+  line = lineOf(Library::Tovrik, "update", 0,
+                healthLine(Library::Tovrik, 0.0f, 0.0f));
   CHECK(tovrikLit(after(Library::Tovrik, line)) ==
         minus(range(0, 109), plus(range(1, 12), range(18, 27))));
 }
@@ -143,8 +133,8 @@ TEST_CASE(tovrik_potion_and_hand_back) {
 TEST_CASE(duvek_half_health_quarter_armour) {
   if (!isDefault())
     return;
-  int line = nextLine(Library::Duvek, "update",
-                      healthLine(Library::Duvek, 0.5f, 0.25f));
+  int line = lineOf(Library::Duvek, "update", 0,
+                    healthLine(Library::Duvek, 0.5f, 0.25f));
   Cells want = duvekMovement(0x00FF00);
   addCells(&want, 0x0003, 0x0008, 0x7F7F00);
   addCells(&want, 0x0102, 0x0103, 0xFFFF00);
@@ -155,8 +145,8 @@ TEST_CASE(duvek_half_health_quarter_armour) {
 TEST_CASE(duvek_every_key_mode_and_potion) {
   if (!isDefault())
     return;
-  int line = nextLine(Library::Duvek, "update",
-                      lineOf(Library::Duvek, "setIlluminatedKeys", 1));
+  int line = lineOf(Library::Duvek, "update", 0,
+                    lineOf(Library::Duvek, "setIlluminatedKeys", 1));
   const Picture *p = after(Library::Duvek, line);
   CHECK(p && p->duvek.effect == 8);
   CHECK_EQ(p ? p->duvek.cells[3] : 0, 0x7F7F00u); // health bar, 6 keys
@@ -189,12 +179,12 @@ TEST_CASE(flashes_are_complete_and_ordered) {
   CHECK_EQ(seen[1], 3);
   // The update during the first flash draws nothing.
   int during =
-      nextLine(Library::Duvek, "update", lineOf(Library::Duvek, "onDamage"));
+      lineOf(Library::Duvek, "update", 0, lineOf(Library::Duvek, "onDamage"));
   CHECK_STR(resultOf(during), "-1");
   for (const Picture &p : gTimeline.pictures)
     CHECK(p.line != during &&
-          p.line != nextLine(Library::Tovrik, "update",
-                             lineOf(Library::Tovrik, "onDamage")));
+          p.line != lineOf(Library::Tovrik, "update", 0,
+                           lineOf(Library::Tovrik, "onDamage")));
 }
 
 TEST_CASE(led_engine_gets_every_entry) {
