@@ -33,23 +33,12 @@ volatile EngineSetLighting direct;
 volatile decltype(ulvoran_api::Api::UlvoLedSetLighting) forwarded;
 volatile unsigned sink;
 
-double directRound(int calls) {
-  EngineSetLighting fn = direct;
+// One round: nanoseconds per call of `call(i)` for i from 0 to calls-1.
+template <typename Call> double nsPerCall(int calls, Call call) {
   unsigned sum = 0;
   double t0 = nowNs();
   for (int i = 0; i < calls; i++)
-    sum += fn(i, 2, 3);
-  double ns = (nowNs() - t0) / calls;
-  sink = sum;
-  return ns;
-}
-
-double forwardedRound(int calls) {
-  decltype(ulvoran_api::Api::UlvoLedSetLighting) fn = forwarded;
-  unsigned sum = 0;
-  double t0 = nowNs();
-  for (int i = 0; i < calls; i++)
-    sum += fn(nullptr, nullptr, i, 2, 3);
+    sum += call(i);
   double ns = (nowNs() - t0) / calls;
   sink = sum;
   return ns;
@@ -79,7 +68,11 @@ int main(int argc, char **argv) {
   forwarded = api.UlvoLedSetLighting;
   double bestDirect = 1e30, bestForwarded = 1e30;
   for (int r = 0; r < rounds; r++) {
-    double d = directRound(calls), f = forwardedRound(calls);
+    EngineSetLighting d0 = direct;
+    decltype(ulvoran_api::Api::UlvoLedSetLighting) f0 = forwarded;
+    double d = nsPerCall(calls, [d0](int i) { return d0(i, 2, 3); });
+    double f =
+        nsPerCall(calls, [f0](int i) { return f0(nullptr, nullptr, i, 2, 3); });
     bestDirect = d < bestDirect ? d : bestDirect;
     bestForwarded = f < bestForwarded ? f : bestForwarded;
   }
