@@ -1,6 +1,7 @@
 // Tovrik.dll under Wine against tovrik_service.exe in a process of its own:
 // what reaches the service, byte for byte, through the real exports.
 // Usage: tovrik_wine_test <Tovrik.dll> <tovrik_service.exe> [case...]
+#include "bitmap_line.h"
 #include "check.h"
 #include "process_threads.h"
 #include "service_process.h"
@@ -11,13 +12,9 @@ namespace {
 std::string dllPath, servicePath;
 const wchar_t kLinkClass[] = L"Vesk MK Pro SDK Class";
 
-// Bitmap bytes as spaced hex, to the payload the service logs.
+// Bitmap bytes as spaced hex, to the payload of the service's "keys" line.
 std::string keys(const char *spaced) {
-  std::string out = "20 ";
-  for (const char *p = spaced; *p; p++)
-    if (*p != ' ')
-      out += static_cast<char>(*p >= 'A' && *p <= 'F' ? *p + 32 : *p);
-  return out + "0000000000";
+  return bitmapLine(spaced).substr(sizeof "keys");
 }
 
 const std::string kAllOff =
@@ -26,6 +23,8 @@ const std::string kAllOn = keys("FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF");
 const std::string kWasd = keys("00 00 00 00 00 00 02 60 00 02 00 00 00 00 01");
 
 int litKeys(const std::string &rest) {
+  if (rest.compare(0, 3, "20 ") != 0)
+    return -1;
   int n = 0;
   for (size_t i = 3; i + 1 < rest.size() && i < 3 + 30; i += 2)
     n += __builtin_popcount(std::stoi(rest.substr(i, 2), nullptr, 16));
@@ -34,6 +33,16 @@ int litKeys(const std::string &rest) {
 
 HWND linkWindow() {
   return FindWindowExW(HWND_MESSAGE, nullptr, kLinkClass, nullptr);
+}
+
+// The window procedure of the link's class, or null while it is not
+// registered.
+WNDPROC linkClassProc() {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExW(GetModuleHandleW(nullptr), kLinkClass, &wc))
+    return nullptr;
+  return wc.lpfnWndProc;
 }
 
 // A service, then a fresh load of the library, bars hidden and mode 1.
@@ -58,9 +67,11 @@ struct Session {
     api.unload();
     pumpFor(20);
   }
-  std::string lastKeys() {
-    auto k = service.of("keys");
-    return k.empty() ? "" : k.back().rest;
+  // The `n`th key bitmap, once it is the last one; else a note of how many
+  // came.
+  std::string nthKeys(size_t n, DWORD settleMs = 60) {
+    auto k = service.waitFor("keys", n, settleMs);
+    return k.size() == n ? k.back().rest : std::to_string(k.size()) + " keys";
   }
 };
 
@@ -102,22 +113,19 @@ TEST_CASE(worked_example_and_frame_vectors) {
   s.api.setShowArmor(nullptr, nullptr, JNI_FALSE);
   s.api.updateHealthAndArmor(nullptr, nullptr, 1.0f, 0.0f);
   s.api.update(nullptr, nullptr);
-  CHECK(s.service.waitFor("keys", 4).back().rest ==
-        keys("FC C1 13 00 00 00 02 60 00 02 00 00 00 00 01"));
+  CHECK(s.nthKeys(4) == keys("FC C1 13 00 00 00 02 60 00 02 00 00 00 00 01"));
   s.api.setShowHealth(nullptr, nullptr, JNI_FALSE);
   s.api.update(nullptr, nullptr);
-  CHECK(s.service.waitFor("keys", 5).back().rest == kWasd);
+  CHECK(s.nthKeys(5) == kWasd);
   s.api.setIlluminatedKeys(nullptr, nullptr, 0, 0x0000FF00);
   s.api.update(nullptr, nullptr);
-  CHECK(s.service.waitFor("keys", 6).back().rest ==
-        keys("FF FF FF FF FE FF FF FE 7F FF FF F7 8F 7F 7D"));
+  CHECK(s.nthKeys(6) == keys("FF FF FF FF FE FF FF FE 7F FF FF F7 8F 7F 7D"));
   s.api.displayPotionColor(nullptr, nullptr, 0x00FFFFFF);
   s.api.setIlluminatedKeys(nullptr, nullptr, 7, 0x0000FF00);
   s.api.setShowHealth(nullptr, nullptr, JNI_TRUE);
   s.api.updateHealthAndArmor(nullptr, nullptr, 0.0f, 0.0f);
   s.api.update(nullptr, nullptr); // the unnamed positions stay lit
-  CHECK(s.service.waitFor("keys", 8).back().rest ==
-        keys("03 3E EC FF FF FF FF FF FF FF FF FF FF FF FF"));
+  CHECK(s.nthKeys(8) == keys("03 3E EC FF FF FF FF FF FF FF FF FF FF FF FF"));
   light = s.service.of("light-control");
   CHECK(light.size() == 2 && light[1].rest == "0x00000102 0x00FFFFFF");
 }
@@ -131,14 +139,13 @@ TEST_CASE(bars_use_single_precision_products) {
   for (int i = 0; i < 6; i++) {
     s.api.updateHealthAndArmor(nullptr, nullptr, 0.0f, armor[i]);
     s.api.update(nullptr, nullptr);
-    auto k = s.service.waitFor("keys", 2 + i, 0);
-    CHECK_EQ(litKeys(k.back().rest), 5 + lit[i]);
+    CHECK_EQ(litKeys(s.nthKeys(2 + i, 0)), 5 + lit[i]);
   }
   s.api.setShowArmor(nullptr, nullptr, JNI_FALSE);
   s.api.setShowHealth(nullptr, nullptr, JNI_TRUE);
   s.api.updateHealthAndArmor(nullptr, nullptr, 0.99f, 0.0f);
   s.api.update(nullptr, nullptr);
-  CHECK_EQ(litKeys(s.service.waitFor("keys", 8, 0).back().rest), 5 + 11);
+  CHECK_EQ(litKeys(s.nthKeys(8, 0)), 5 + 11);
 }
 
 TEST_CASE(colour_posted_on_change_top_byte_counts) {
@@ -175,12 +182,11 @@ TEST_CASE(uninit_hands_back_and_stays_initialised) {
   CHECK(s.ok);
   s.api.unInit(nullptr, nullptr);
   s.api.update(nullptr, nullptr);
-  s.service.waitFor("keys", 2);
+  CHECK(s.nthKeys(2) == kWasd);
   auto light = s.service.of("light-control");
   auto mode = s.service.of("led-control");
   CHECK(light.size() == 1 && light[0].rest == "0xFFFFFFFF 0x00000000");
   CHECK(mode.size() == 2 && mode[1].rest == "15 0");
-  CHECK(s.lastKeys() == kWasd);
 }
 
 TEST_CASE(attach_needs_lparam_one) {
@@ -211,11 +217,10 @@ TEST_CASE(reports_replace_all_bytes_short_ones_ignored) {
   s.service.run(3, 0x10000 | (20 << 8) | 0xFF); // no data
   s.service.run(3, (0 << 8) | 0xFF);            // empty
   s.api.update(nullptr, nullptr);
-  CHECK(s.service.waitFor("keys", 2).back().rest == kWasd);
+  CHECK(s.nthKeys(2) == kWasd);
   s.service.run(3, (15 << 8) | 0xFF);
   s.api.update(nullptr, nullptr);
-  CHECK(s.service.waitFor("keys", 3).back().rest ==
-        keys("00 00 00 00 01 00 02 61 80 02 00 08 70 80 83"));
+  CHECK(s.nthKeys(3) == keys("00 00 00 00 01 00 02 61 80 02 00 08 70 80 83"));
 }
 
 TEST_CASE(report_during_own_send_does_not_deadlock) {
@@ -225,8 +230,7 @@ TEST_CASE(report_during_own_send_does_not_deadlock) {
   s.api.update(nullptr, nullptr); // returns only if the report is taken
   s.service.run(4, -1);
   s.api.update(nullptr, nullptr);
-  CHECK(s.service.waitFor("keys", 3).back().rest ==
-        keys("00 00 00 00 01 00 02 61 80 02 00 08 70 80 83"));
+  CHECK(s.nthKeys(3) == keys("00 00 00 00 01 00 02 61 80 02 00 08 70 80 83"));
 }
 
 TEST_CASE(service_restart_is_found_again) {
@@ -311,13 +315,12 @@ TEST_CASE(unload_mid_flash_and_load_again) {
   HWND own = linkWindow();
   CHECK(own != nullptr);
   CHECK(FindWindowExW(HWND_MESSAGE, own, kLinkClass, nullptr) == nullptr);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  CHECK(GetClassInfoExW(GetModuleHandleW(nullptr), kLinkClass, &wc));
+  WNDPROC proc = linkClassProc();
+  CHECK(proc != nullptr);
   HMODULE owner = nullptr;
   GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                          GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(wc.lpfnWndProc), &owner);
+                     reinterpret_cast<LPCWSTR>(proc), &owner);
   CHECK(owner == api.module);
   CHECK(api.init(nullptr, nullptr) == JNI_TRUE);
   service.run(1, 1);
@@ -328,7 +331,7 @@ TEST_CASE(unload_mid_flash_and_load_again) {
 
   api.unload(); // on the loading thread: window and class go at once
   CHECK(linkWindow() == nullptr);
-  CHECK(!GetClassInfoExW(GetModuleHandleW(nullptr), kLinkClass, &wc));
+  CHECK(linkClassProc() == nullptr);
 }
 
 // Keeps the service sending reports and attach messages to whatever link
@@ -416,9 +419,7 @@ TEST_CASE(load_free_cycles_during_flashes_and_reports_stress) {
   TovrikApi api;
   CHECK(api.load(dllPath.c_str()));
   api.unload();
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  CHECK(!GetClassInfoExW(GetModuleHandleW(nullptr), kLinkClass, &wc));
+  CHECK(linkClassProc() == nullptr);
   CHECK(linkWindow() == nullptr);
   service.stop();
   CHECK(threadsSettleTo(threadsBefore, 2000) <= threadsBefore);
