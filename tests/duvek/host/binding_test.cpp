@@ -83,11 +83,7 @@ TEST_F(CompleteBinding, SecondInitStopsLightingUntilUnInit) {
   EXPECT_EQ(dv::init0(), 5023);
   EXPECT_EQ(count("Init"), 1);
   EXPECT_FALSE(duvek::controllerState.initialized.load());
-  EXPECT_EQ(dv::update(), -1);
-  dv::displayPotionColor(0x00FF0000);
-  dv::onDamage();
-  dv::waitForFlashes();
-  EXPECT_TRUE(dv::effects(dvrec_calls()).empty());
+  dv::expectNothingDrawn();
   EXPECT_EQ(dv::unInit0(), 0);
   EXPECT_EQ(dvrec_loads(), loads + 1);
   EXPECT_EQ(dv::init0(), 0);
@@ -112,11 +108,7 @@ TEST_F(NoQueryDevice, StartedButNothingIsDrawn) {
   EXPECT_EQ(count("Init"), 1);
   EXPECT_FALSE(duvek::controllerState.initialized.load());
   EXPECT_NE(duvek::effectApi.CreateKeyboardEffect.load(), nullptr);
-  EXPECT_EQ(dv::update(), -1);
-  dv::displayPotionColor(0x00FF0000);
-  dv::onDamage();
-  dv::waitForFlashes();
-  EXPECT_TRUE(dv::effects(dvrec_calls()).empty());
+  dv::expectNothingDrawn();
   EXPECT_EQ(dv::init0(), 5023);
   EXPECT_EQ(count("Init"), 1);
   EXPECT_EQ(dv::unInit0(), 0);

@@ -144,11 +144,7 @@ TEST_F(Complete, PotionColourIsOneLibraryColour) {
 TEST_F(Complete, NothingIsDrawnWithoutTheBinding) {
   dv::unInit0();
   dvrec_clear();
-  EXPECT_EQ(dv::update(), -1);
-  dv::displayPotionColor(0x00FF0000);
-  dv::onDamage();
-  dv::waitForFlashes();
-  EXPECT_FALSE(duvek::controllerState.flashing.load());
+  dv::expectNothingDrawn();
   EXPECT_TRUE(dvrec_calls().empty());
 }
 

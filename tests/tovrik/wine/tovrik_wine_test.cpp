@@ -21,6 +21,9 @@ const std::string kAllOff =
     keys("00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
 const std::string kAllOn = keys("FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF");
 const std::string kWasd = keys("00 00 00 00 00 00 02 60 00 02 00 00 00 00 01");
+// After every key was lit: the positions no key names stay on.
+const std::string kWasdAfterAllOn =
+    keys("00 00 00 00 01 00 02 61 80 02 00 08 70 80 83");
 
 int litKeys(const std::string &rest) {
   if (rest.compare(0, 3, "20 ") != 0)
@@ -220,7 +223,7 @@ TEST_CASE(reports_replace_all_bytes_short_ones_ignored) {
   CHECK(s.nthKeys(2) == kWasd);
   s.service.run(3, (15 << 8) | 0xFF);
   s.api.update(nullptr, nullptr);
-  CHECK(s.nthKeys(3) == keys("00 00 00 00 01 00 02 61 80 02 00 08 70 80 83"));
+  CHECK(s.nthKeys(3) == kWasdAfterAllOn);
 }
 
 TEST_CASE(report_during_own_send_does_not_deadlock) {
@@ -230,26 +233,22 @@ TEST_CASE(report_during_own_send_does_not_deadlock) {
   s.api.update(nullptr, nullptr); // returns only if the report is taken
   s.service.run(4, -1);
   s.api.update(nullptr, nullptr);
-  CHECK(s.nthKeys(3) == keys("00 00 00 00 01 00 02 61 80 02 00 08 70 80 83"));
+  CHECK(s.nthKeys(3) == kWasdAfterAllOn);
 }
 
 TEST_CASE(service_restart_is_found_again) {
-  ServiceProcess first;
-  CHECK(first.start(servicePath));
-  TovrikApi api;
-  CHECK(api.load(dllPath.c_str()));
-  CHECK(api.init(nullptr, nullptr) == JNI_TRUE);
-  first.stop();
-  CHECK(api.init(nullptr, nullptr) == JNI_FALSE);
-  api.update(nullptr, nullptr); // not initialised now: silent
+  Session s;
+  CHECK(s.ok);
+  s.service.stop();
+  CHECK(s.api.init(nullptr, nullptr) == JNI_FALSE);
+  s.api.update(nullptr, nullptr); // not initialised now: silent
   ServiceProcess second;
   CHECK(second.start(servicePath));
-  CHECK(api.init(nullptr, nullptr) == JNI_TRUE);
-  api.update(nullptr, nullptr);
+  CHECK(s.api.init(nullptr, nullptr) == JNI_TRUE);
+  s.api.update(nullptr, nullptr);
   auto k = second.waitFor("keys", 2);
-  CHECK_EQ(k.size(), 2u);
+  CHECK(k.size() == 2 && k[0].rest == kAllOff && k[1].rest == kWasd);
   CHECK_EQ(second.of("led-control").size(), 1u);
-  api.unload();
 }
 
 TEST_CASE(damage_flash_sequence_and_steps) {
@@ -266,7 +265,7 @@ TEST_CASE(damage_flash_sequence_and_steps) {
   if (k.size() != 6)
     return;
   CHECK(k[2].rest == kAllOn && k[3].rest == kAllOff && k[4].rest == kAllOn);
-  CHECK(k[5].rest == keys("00 00 00 00 01 00 02 61 80 02 00 08 70 80 83"));
+  CHECK(k[5].rest == kWasdAfterAllOn);
   auto light = s.service.of("light-control");
   CHECK(light.size() == 3 && light[1].rest == "0x00010102 0x00FF0000" &&
         light[2].rest == "0x00010102 0x0000FF00");
@@ -296,22 +295,21 @@ TEST_CASE(overlapping_flashes) {
 }
 
 TEST_CASE(unload_mid_flash_and_load_again) {
-  ServiceProcess service;
-  CHECK(service.start(servicePath));
-  TovrikApi api;
-  CHECK(api.load(dllPath.c_str()));
-  CHECK(api.init(nullptr, nullptr) == JNI_TRUE);
-  api.onDamage(nullptr, nullptr);
-  api.unload();
+  Session s;
+  CHECK(s.ok);
+  s.api.onDamage(nullptr, nullptr);
+  s.api.unload();
   CHECK(GetModuleHandleA("Tovrik.dll") != nullptr); // the worker holds it
   for (int i = 0; i < 200 && GetModuleHandleA("Tovrik.dll"); i++)
     pumpFor(10);
   CHECK(GetModuleHandleA("Tovrik.dll") == nullptr);
-  CHECK(service.waitFor("keys", 1 + 4).size() == 5u);
+  auto k = s.service.waitFor("keys", 1 + 4); // init, then the whole flash
+  CHECK(k.size() == 5 && k[1].rest == kAllOn && k[2].rest == kAllOff &&
+        k[3].rest == kAllOn && k[4].rest == kWasdAfterAllOn);
   pumpFor(50); // the loading thread closes the orphaned window
   CHECK(linkWindow() == nullptr);
 
-  CHECK(api.load(dllPath.c_str()));
+  CHECK(s.api.load(dllPath.c_str()));
   HWND own = linkWindow();
   CHECK(own != nullptr);
   CHECK(FindWindowExW(HWND_MESSAGE, own, kLinkClass, nullptr) == nullptr);
@@ -321,15 +319,15 @@ TEST_CASE(unload_mid_flash_and_load_again) {
   GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                          GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                      reinterpret_cast<LPCWSTR>(proc), &owner);
-  CHECK(owner == api.module);
-  CHECK(api.init(nullptr, nullptr) == JNI_TRUE);
-  service.run(1, 1);
-  api.setShowHealth(nullptr, nullptr, JNI_FALSE);
-  api.setShowArmor(nullptr, nullptr, JNI_FALSE);
-  api.update(nullptr, nullptr);
-  CHECK(service.waitFor("keys", 7).back().rest == kWasd);
+  CHECK(owner == s.api.module);
+  CHECK(s.api.init(nullptr, nullptr) == JNI_TRUE);
+  s.service.run(1, 1);
+  s.api.setShowHealth(nullptr, nullptr, JNI_FALSE);
+  s.api.setShowArmor(nullptr, nullptr, JNI_FALSE);
+  s.api.update(nullptr, nullptr);
+  CHECK(s.nthKeys(7) == kWasd);
 
-  api.unload(); // on the loading thread: window and class go at once
+  s.api.unload(); // on the loading thread: window and class go at once
   CHECK(linkWindow() == nullptr);
   CHECK(linkClassProc() == nullptr);
 }
