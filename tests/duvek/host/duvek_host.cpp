@@ -12,6 +12,15 @@ void waitForFlashes() {
   ASSERT_EQ(duvek::runningFlashThreads(), 0) << "a flash never ended";
 }
 
+void expectNothingDrawn() {
+  EXPECT_EQ(update(), -1);
+  displayPotionColor(0x00FF0000);
+  onDamage();
+  waitForFlashes();
+  EXPECT_FALSE(duvek::controllerState.flashing.load());
+  EXPECT_TRUE(effects(dvrec_calls()).empty());
+}
+
 void resetBridge() {
   waitForFlashes();
   unInit0();

@@ -41,6 +41,9 @@ inline void displayPotionColor(jint color) {
 }
 
 void waitForFlashes();
+// update, a potion colour and a flash draw nothing, and the flash leaves
+// `flashing` clear.
+void expectNothingDrawn();
 // Stops the binding, waits for flashes, restores the settings at load and
 // clears the record.
 void resetBridge();

@@ -2,45 +2,23 @@
 // code mapped until it ends, then lets it go.  This program does not link
 // Duvek; it loads it by path as the Java host would.
 #include "dvglow_recorder.h"
+#include "host_library.h"
+#include "jni_export.h"
 
-#include <windows.h>
-
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-
-#include <cstdint>
-#include <string>
 
 namespace {
 
-typedef int64_t (*LongMethod)(void *, void *);
-typedef void (*VoidMethod)(void *, void *);
+VELQUOR_JNI_API(DuvekApi, DUVEK_EXPORT_PREFIX, DUVEK_METHODS);
 
-const char *const Prefix =
-    "Java_eu_velquor_mod_manager_keyboard_DuvekController_";
-
-template <typename Fn> Fn method(HMODULE m, const char *name) {
-  std::string full = std::string(Prefix) + name;
-  FARPROC found = GetProcAddress(m, full.c_str());
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)(void)>(found));
-}
-
-bool stillMapped() {
-  void *h = dlopen(DUVEK_LIBRARY_PATH, RTLD_NOW | RTLD_NOLOAD);
-  if (h)
-    dlclose(h);
-  return h != nullptr;
-}
+bool stillMapped() { return libraryMapped(DUVEK_LIBRARY_PATH); }
 
 TEST(Unload, FlashOutlivesTheLibraryHandle) {
-  HMODULE duvek = LoadLibraryA(DUVEK_LIBRARY_PATH);
-  ASSERT_NE(duvek, nullptr);
-  auto init0 = method<LongMethod>(duvek, "init0");
-  auto onDamage = method<VoidMethod>(duvek, "onDamage");
-  ASSERT_TRUE(init0 && onDamage);
-  ASSERT_EQ(init0(nullptr, nullptr), 0);
-  onDamage(nullptr, nullptr);
-  FreeLibrary(duvek);
+  DuvekApi duvek;
+  ASSERT_TRUE(duvek.load(DUVEK_LIBRARY_PATH));
+  ASSERT_EQ(duvek.init0(nullptr, nullptr), 0);
+  duvek.onDamage(nullptr, nullptr);
+  duvek.unload();
   EXPECT_TRUE(stillMapped()) << "the flash holds the library";
   for (int i = 0; i < 300 && stillMapped(); i++)
     Sleep(10);

@@ -6,18 +6,19 @@
 
 #include "alloc_count.h"
 #include "controller.h"
+#include "jni_methods.h"
 #include "talk_link.h"
+#include "talk_service.h"
 
 using namespace tovrik;
 
+extern "C" {
+TOVRIK_METHODS(VELQUOR_DECLARE_TOVRIK)
+}
+
 namespace {
+
 int bitmapsSeen = 0;
-} // namespace
-
-extern "C" void
-Java_eu_velquor_mod_manager_keyboard_TovrikController_update(JNIEnv *, jclass);
-
-namespace {
 
 LRESULT CALLBACK serviceProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_COPYDATA)
@@ -26,13 +27,7 @@ LRESULT CALLBACK serviceProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 TEST(UpdateAllocation, NoHeapAllocationPerUpdate) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = serviceProc;
-  wc.lpszClassName = L"TOVRIK TALK";
-  RegisterClassExW(&wc);
-  HWND wnd = CreateWindowExW(0, L"TOVRIK TALK", L"TOVRIK TALK", 0, 0, 0, 0, 0,
-                             nullptr, nullptr, nullptr, nullptr);
+  HWND wnd = talk::createServiceWindow(serviceProc, 0, 0, 0);
   ASSERT_TRUE(TalkLink::findService());
   controllerState.initialized = true;
   controllerState.illuminatedKeys = 0;
@@ -40,8 +35,7 @@ TEST(UpdateAllocation, NoHeapAllocationPerUpdate) {
   controllerState.armor = 0.7f;
   startCountingAllocations();
   for (int i = 0; i < 1000; i++)
-    Java_eu_velquor_mod_manager_keyboard_TovrikController_update(nullptr,
-                                                                 nullptr);
+    TOVRIK_EXPORT(update)(nullptr, nullptr);
   EXPECT_EQ(stopCountingAllocations(), 0);
   EXPECT_EQ(bitmapsSeen, 1000);
   DestroyWindow(wnd);

@@ -6,6 +6,7 @@
 
 #include "controller.h"
 #include "talk_link.h"
+#include "talk_service.h"
 
 using namespace tovrik;
 
@@ -27,13 +28,7 @@ void setUp() {
   if (done)
     return;
   done = true;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = serviceProc;
-  wc.lpszClassName = L"TOVRIK TALK";
-  RegisterClassExW(&wc);
-  CreateWindowExW(0, L"TOVRIK TALK", L"TOVRIK TALK", 0, 0, 0, 0, 0, nullptr,
-                  nullptr, nullptr, nullptr);
+  talk::createServiceWindow(serviceProc, 0, 0, 0);
   TalkLink::findService();
   controllerState.initialized = true;
   controllerState.health = 0.5f;

@@ -2,11 +2,23 @@
 // messages, attach and report handling, and a service that goes away.
 #include "tovrik_fixture.h"
 
+#include <cstdio>
+
 using namespace tovrik;
 
 namespace {
 
-const char kWasd[] = "00 00 00 00 00 00 02 60 00 02 00 00 00 00 01";
+// The 15 bytes of the bitmap the link holds, as the tests spell them.
+std::string held() {
+  LedBitmap b = TalkLink::heldBitmap();
+  std::string out;
+  for (uint8_t byte : b.bytes) {
+    char two[4];
+    std::snprintf(two, sizeof two, "%s%02X", out.empty() ? "" : " ", byte);
+    out += two;
+  }
+  return out;
+}
 
 using LinkTest = ServiceTest;
 
@@ -21,47 +33,36 @@ TEST(LinkOpen, MakesOneMessageOnlyWindowOfItsClass) {
   EXPECT_GE(talk::registerIds().ledDiscover, 0xC000u);
 }
 
+// Each frame sent after the bitmap was cleared or lit whole: the first
+// payload shows the reset, the second the frame on top of it; only bit 0 of
+// a key's byte counts.
 TEST_F(LinkTest, KeyBitmapVectorsOnTheWire) {
-  struct Case {
-    bool lightFirst;
-    KeyFrame frame;
-    const char *expect;
-  } cases[] = {
-      {false, frameOf({41, 62, 63, 64, 100}), kWasd},
-      {false, frameOf({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}),
-       "FC C1 13 00 00 00 00 00 00 00 00 00 00 00 00"},
-      {false, frameOf({1, 2, 3, 4, 5, 6}),
-       "1C C0 01 00 00 00 00 00 00 00 00 00 00 00 00"},
-      {true, KeyFrame{}, "00 00 00 00 01 00 00 01 80 00 00 08 70 80 82"},
-      {false, frameOf({0, 1}, 3),
-       "06 00 00 00 00 00 00 00 00 00 00 00 00 00 00"},
-  };
   KeyFrame ones;
   std::fill(std::begin(ones.keys), std::end(ones.keys), 1);
   KeyFrame twoThree = frameOf({1}, 3);
   twoThree.keys[0] = 2;
-  cases[4].frame = twoThree;
-  cases[4].expect = "04 00 00 00 00 00 00 00 00 00 00 00 00 00 00";
-  for (const Case &c : cases) {
+  const struct {
+    bool lightFirst;
+    KeyFrame frame;
+    const char *expect;
+  } cases[] = {
+      {false, frameOf({41, 62, 63, 64, 100}),
+       "00 00 00 00 00 00 02 60 00 02 00 00 00 00 01"},
+      {false, frameOf({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}),
+       "FC C1 13 00 00 00 00 00 00 00 00 00 00 00 00"},
+      {false, frameOf({1, 2, 3, 4, 5, 6}),
+       "1C C0 01 00 00 00 00 00 00 00 00 00 00 00 00"},
+      {false, twoThree, "04 00 00 00 00 00 00 00 00 00 00 00 00 00 00"},
+      {false, ones, "FF FF FF FF FE FF FF FE 7F FF FF F7 8F 7F 7D"},
+      {true, KeyFrame{}, "00 00 00 00 01 00 00 01 80 00 00 08 70 80 82"},
+  };
+  for (const auto &c : cases) {
     service->clear();
     c.lightFirst ? TalkLink::lightAllKeys() : TalkLink::clearKeys();
     TalkLink::sendKeys(c.frame);
-    auto sent = bitmaps(expectEvents(2));
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(hex(sent[1].data), c.expect);
-  }
-  service->clear();
-  TalkLink::clearKeys();
-  TalkLink::sendKeys(ones);
-  auto sent = bitmaps(expectEvents(2));
-  EXPECT_EQ(hex(sent[0].data), "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
-  EXPECT_EQ(hex(sent[1].data), "FF FF FF FF FE FF FF FE 7F FF FF F7 8F 7F 7D");
-  for (const auto &e : sent) {
-    EXPECT_EQ(e.wp, ids.ledControl);
-    EXPECT_EQ(e.cbData, 20u);
-    EXPECT_EQ(e.dwData, 0u);
-    EXPECT_EQ(hex(std::vector<uint8_t>(e.data.begin() + 15, e.data.end()), 5),
-              "00 00 00 00 00");
+    EXPECT_EQ(expectBitmaps(2),
+              (Lines{c.lightFirst ? kAllOn : kAllOff, bitmapLine(c.expect)}))
+        << c.expect;
   }
 }
 
@@ -71,22 +72,13 @@ TEST_F(LinkTest, PostedModeAndColourMessages) {
   TalkLink::restoreLight();
   TalkLink::setSdkMode(1);
   TalkLink::setSdkMode(0);
-  auto ev = expectEvents(5);
-  ASSERT_EQ(ev.size(), 5u);
-  struct {
-    UINT msg;
-    WPARAM wp;
-    LPARAM lp;
-  } want[] = {{ids.lightControl, 0x00010102, 0x00FF0000},
-              {ids.lightControl, 0x00000102, 0x00FFFFFF},
-              {ids.lightControl, 0xFFFFFFFF, 0},
-              {ids.ledControl, 15, 1},
-              {ids.ledControl, 15, 0}};
-  for (int i = 0; i < 5; i++) {
-    EXPECT_EQ(ev[i].msg, want[i].msg) << i;
-    EXPECT_EQ(ev[i].wp, want[i].wp) << i;
-    EXPECT_EQ(ev[i].lp, want[i].lp) << i;
-  }
+  EXPECT_EQ(lines(expectEvents(5)), (Lines{
+                                        "light-control 0x00010102 0x00FF0000",
+                                        "light-control 0x00000102 0x00FFFFFF",
+                                        "light-control 0xFFFFFFFF 0x00000000",
+                                        "led-control 15 1",
+                                        "led-control 15 0",
+                                    }));
 }
 
 TEST_F(LinkTest, AttachNeedsLParamOneAndReplacesTheKnownWindow) {
@@ -109,13 +101,11 @@ TEST_F(LinkTest, ReportReplacesAllBytesAndSendKeysKeepsUnnamedOnes) {
   const uint8_t report[15] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                               0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
   service->report(TalkLink::ownWindow(), ids.ledControl, report, 15);
-  LedBitmap held = TalkLink::heldBitmap();
-  EXPECT_EQ(hex({held.bytes, held.bytes + 15}),
-            "FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF");
+  EXPECT_EQ(held(), "FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF");
   service->clear();
   TalkLink::sendKeys(KeyFrame{});
-  EXPECT_EQ(hex(bitmaps(expectEvents(1))[0].data),
-            "00 00 00 00 01 00 00 01 80 00 00 08 70 80 82");
+  EXPECT_EQ(expectBitmaps(1),
+            Lines{bitmapLine("00 00 00 00 01 00 00 01 80 00 00 08 70 80 82")});
 }
 
 TEST_F(LinkTest, ShortEmptyOrForeignReportsAreIgnored) {
@@ -127,21 +117,16 @@ TEST_F(LinkTest, ShortEmptyOrForeignReportsAreIgnored) {
   service->report(own, ids.ledControl, nullptr, 0);
   bytes.resize(15, 0xAB);
   service->report(own, ids.lightControl, bytes.data(), 15);
-  LedBitmap held = TalkLink::heldBitmap();
-  EXPECT_EQ(hex({held.bytes, held.bytes + 15}),
-            "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
+  EXPECT_EQ(held(), "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
   service->report(own, ids.ledControl, bytes.data(), 15);
-  held = TalkLink::heldBitmap();
-  EXPECT_EQ(held.bytes[14], 0xAB);
+  EXPECT_EQ(held(), "AB AB AB AB AB AB AB AB AB AB AB AB AB AB AB");
 }
 
 TEST_F(LinkTest, ReportDuringTheLoadingThreadsOwnSendDoesNotDeadlock) {
   std::vector<uint8_t> report(15, 0x5A);
   service->reportWhileHandling(TalkLink::ownWindow(), report);
   TalkLink::lightAllKeys(); // returns only once the echo has been taken
-  LedBitmap held = TalkLink::heldBitmap();
-  EXPECT_EQ(held.bytes[0], 0x5A);
-  EXPECT_EQ(held.bytes[14], 0x5A);
+  EXPECT_EQ(held(), "5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A");
 }
 
 TEST_F(LinkTest, ServiceThatExitsIsLookedUpAgain) {
@@ -149,17 +134,17 @@ TEST_F(LinkTest, ServiceThatExitsIsLookedUpAgain) {
   service.reset();
   EXPECT_FALSE(IsWindow(first));
   EXPECT_FALSE(TalkLink::findService());
-  LedBitmap before = TalkLink::heldBitmap();
+  std::string before = held();
   TalkLink::lightAllKeys(); // no service: nothing changes
   TalkLink::sendKeys(frameOf({0}));
-  EXPECT_EQ(TalkLink::heldBitmap().bytes[0], before.bytes[0]);
+  EXPECT_EQ(held(), before);
 
   service = std::make_unique<FakeService>();
   EXPECT_TRUE(TalkLink::findService());
   EXPECT_EQ(TalkLink::serviceWindow(), service->window());
+  TalkLink::clearKeys();
   TalkLink::sendKeys(frameOf({41, 62, 63, 64, 100}));
-  auto sent = bitmaps(expectEvents(1));
-  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(expectBitmaps(2), (Lines{kAllOff, kWasd}));
 }
 
 } // namespace

@@ -10,43 +10,17 @@
 #include <string>
 
 #include "fake_service.h"
+#include "host_library.h"
 #include "hostwin_test.h"
+#include "jni_export.h"
 
 namespace {
 
 const wchar_t kLinkClass[] = L"Vesk MK Pro SDK Class";
 
-struct Api {
-  HMODULE module = nullptr;
-  jboolean (*init)(JNIEnv *, jclass);
-  void (*update)(JNIEnv *, jclass);
-  void (*onDamage)(JNIEnv *, jclass);
+VELQUOR_JNI_API(Api, TOVRIK_EXPORT_PREFIX, TOVRIK_METHODS);
 
-  template <typename Fn> static Fn bind(HMODULE m, const char *method) {
-    std::string name =
-        std::string("Java_eu_velquor_mod_manager_keyboard_TovrikController_") +
-        method;
-    return reinterpret_cast<Fn>(
-        reinterpret_cast<void *>(GetProcAddress(m, name.c_str())));
-  }
-
-  bool load() {
-    module = LoadLibraryA(TOVRIK_LIBRARY);
-    if (!module)
-      return false;
-    init = bind<decltype(init)>(module, "init");
-    update = bind<decltype(update)>(module, "update");
-    onDamage = bind<decltype(onDamage)>(module, "onDamage");
-    return init && update && onDamage;
-  }
-};
-
-bool loaded() {
-  void *h = dlopen(TOVRIK_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
-  if (h)
-    dlclose(h);
-  return h != nullptr;
-}
+bool loaded() { return libraryMapped(TOVRIK_LIBRARY); }
 
 HWND linkWindow() {
   return FindWindowExW(HWND_MESSAGE, nullptr, kLinkClass, nullptr);
@@ -79,9 +53,9 @@ size_t bitmapCount(FakeService &s) {
 
 TEST(Reload, FreeOnTheLoadingThreadTakesWindowAndClass) {
   Api api;
-  ASSERT_TRUE(api.load());
+  ASSERT_TRUE(api.load(TOVRIK_LIBRARY));
   EXPECT_NE(linkWindow(), nullptr);
-  FreeLibrary(api.module);
+  api.unload();
   EXPECT_FALSE(loaded());
   EXPECT_EQ(linkWindow(), nullptr);
   WNDCLASSEXW wc;
@@ -92,10 +66,10 @@ TEST(Reload, FreeDuringAFlashThenLoadAgain) {
   FakeService service;
   int windowsBefore = hostwin_live_windows();
   Api api;
-  ASSERT_TRUE(api.load());
+  ASSERT_TRUE(api.load(TOVRIK_LIBRARY));
   ASSERT_TRUE(api.init(nullptr, nullptr));
   api.onDamage(nullptr, nullptr);
-  FreeLibrary(api.module);
+  api.unload();
   EXPECT_TRUE(loaded()); // the flash worker holds it
   EXPECT_TRUE(pumpUntil([] { return !loaded(); }));
   EXPECT_EQ(bitmapCount(service), 1u + 4u); // init, then the whole flash
@@ -103,7 +77,7 @@ TEST(Reload, FreeDuringAFlashThenLoadAgain) {
   pumpUntil([&] { return hostwin_live_windows() == windowsBefore; });
   EXPECT_EQ(linkWindow(), nullptr);
 
-  ASSERT_TRUE(api.load());
+  ASSERT_TRUE(api.load(TOVRIK_LIBRARY));
   HWND own = linkWindow();
   ASSERT_NE(own, nullptr);
   EXPECT_EQ(FindWindowExW(HWND_MESSAGE, own, kLinkClass, nullptr), nullptr);
@@ -116,7 +90,7 @@ TEST(Reload, FreeDuringAFlashThenLoadAgain) {
   service.attach(own, talk::registerIds().ledAttach, 1, true);
   api.update(nullptr, nullptr);
   EXPECT_EQ(bitmapCount(service), 5u + 2u);
-  FreeLibrary(api.module);
+  api.unload();
   EXPECT_FALSE(loaded());
 }
 
@@ -127,11 +101,11 @@ TEST(Reload, FreeDuringAFlashThenLoadAgain) {
 TEST(Reload, UnloadOnAWorkerWaitsForTheWindowProcedure) {
   FakeService service;
   Api api;
-  ASSERT_TRUE(api.load());
+  ASSERT_TRUE(api.load(TOVRIK_LIBRARY));
   ASSERT_TRUE(api.init(nullptr, nullptr));
   HWND own = linkWindow();
   api.onDamage(nullptr, nullptr);
-  FreeLibrary(api.module);
+  api.unload();
   hostwin_set_defproc_hook(holdInsideWindowProc);
   SendMessageW(own, kHoldMessage, 0, 0);
   hostwin_set_defproc_hook(nullptr);

@@ -1,7 +1,5 @@
 #include "tovrik_fixture.h"
 
-#include <cstdio>
-
 using namespace tovrik;
 
 void resetController() {
@@ -17,13 +15,10 @@ void resetController() {
   s.lastSentColor = 0x00FFFFFF;
 }
 
-std::string hex(const std::vector<uint8_t> &bytes, size_t n) {
-  std::string out;
-  for (size_t i = 0; i < n && i < bytes.size(); i++) {
-    char b[4];
-    std::snprintf(b, sizeof b, "%s%02X", i ? " " : "", bytes[i]);
-    out += b;
-  }
+Lines lines(const std::vector<ServiceEvent> &all) {
+  Lines out;
+  for (const auto &e : all)
+    out.push_back(describe(e));
   return out;
 }
 
@@ -69,4 +64,15 @@ std::vector<ServiceEvent> ServiceTest::expectEvents(size_t n) {
   EXPECT_TRUE(service->waitForEvents(n)) << "only " << service->events().size();
   pumpUntil([] { return false; }, 30);
   return service->events();
+}
+
+// The lines leave out wParam and dwData of a WM_COPYDATA; checked here.
+Lines ServiceTest::expectBitmaps(size_t n) {
+  auto ev = expectEvents(n);
+  for (const auto &e : ev) {
+    EXPECT_EQ(e.msg, static_cast<UINT>(WM_COPYDATA));
+    EXPECT_EQ(e.wp, ids.ledControl);
+    EXPECT_EQ(e.dwData, 0u);
+  }
+  return lines(ev);
 }

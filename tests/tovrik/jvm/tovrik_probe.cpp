@@ -12,15 +12,6 @@ namespace {
 
 std::unique_ptr<FakeService> service;
 
-// The event as the Windows stand-in logs it (talk::describe), so that the
-// JVM tests and the Wine tests read the same lines.
-std::string describe(const ServiceEvent &e) {
-  void *data = e.data.empty() ? nullptr : const_cast<uint8_t *>(e.data.data());
-  COPYDATASTRUCT cds{e.dwData, e.cbData, data}; // data holds cbData bytes
-  LPARAM lp = e.msg == WM_COPYDATA ? reinterpret_cast<LPARAM>(&cds) : e.lp;
-  return talk::describe(talk::registerIds(), e.msg, e.wp, lp);
-}
-
 } // namespace
 
 #define PROBE(name)                                                            \

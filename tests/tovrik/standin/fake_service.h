@@ -33,6 +33,9 @@ struct ServiceEvent {
 
 // Milliseconds from the sending of `a` to that of `b`.
 double msBetween(const ServiceEvent &a, const ServiceEvent &b);
+// The event as the Windows stand-in logs it (talk::describe), so that host,
+// JVM and Wine tests compare the same lines.
+std::string describe(const ServiceEvent &e);
 
 class FakeService {
 public:

@@ -98,6 +98,13 @@ double msBetween(const ServiceEvent &a, const ServiceEvent &b) {
   return static_cast<double>(b.sent.ns - a.sent.ns) / 1e6;
 }
 
+std::string describe(const ServiceEvent &e) {
+  void *data = e.data.empty() ? nullptr : const_cast<uint8_t *>(e.data.data());
+  COPYDATASTRUCT cds{e.dwData, e.cbData, data}; // data holds cbData bytes
+  LPARAM lp = e.msg == WM_COPYDATA ? reinterpret_cast<LPARAM>(&cds) : e.lp;
+  return talk::describe(talk::registerIds(), e.msg, e.wp, lp);
+}
+
 void FakeService::clear() {
   std::lock_guard<std::mutex> g(lock_);
   events_.clear();

@@ -1,6 +1,7 @@
 // Tovrik.dll under Wine against tovrik_service.exe in a process of its own:
 // what reaches the service, byte for byte, through the real exports.
 // Usage: tovrik_wine_test <Tovrik.dll> <tovrik_service.exe> [case...]
+#include "bitmap_line.h"
 #include "check.h"
 #include "process_threads.h"
 #include "service_process.h"
@@ -11,21 +12,22 @@ namespace {
 std::string dllPath, servicePath;
 const wchar_t kLinkClass[] = L"Vesk MK Pro SDK Class";
 
-// Bitmap bytes as spaced hex, to the payload the service logs.
+// Bitmap bytes as spaced hex, to the payload of the service's "keys" line.
 std::string keys(const char *spaced) {
-  std::string out = "20 ";
-  for (const char *p = spaced; *p; p++)
-    if (*p != ' ')
-      out += static_cast<char>(*p >= 'A' && *p <= 'F' ? *p + 32 : *p);
-  return out + "0000000000";
+  return bitmapLine(spaced).substr(sizeof "keys");
 }
 
 const std::string kAllOff =
     keys("00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
 const std::string kAllOn = keys("FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF");
 const std::string kWasd = keys("00 00 00 00 00 00 02 60 00 02 00 00 00 00 01");
+// After every key was lit: the positions no key names stay on.
+const std::string kWasdAfterAllOn =
+    keys("00 00 00 00 01 00 02 61 80 02 00 08 70 80 83");
 
 int litKeys(const std::string &rest) {
+  if (rest.compare(0, 3, "20 ") != 0)
+    return -1;
   int n = 0;
   for (size_t i = 3; i + 1 < rest.size() && i < 3 + 30; i += 2)
     n += __builtin_popcount(std::stoi(rest.substr(i, 2), nullptr, 16));
@@ -34,6 +36,16 @@ int litKeys(const std::string &rest) {
 
 HWND linkWindow() {
   return FindWindowExW(HWND_MESSAGE, nullptr, kLinkClass, nullptr);
+}
+
+// The window procedure of the link's class, or null while it is not
+// registered.
+WNDPROC linkClassProc() {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExW(GetModuleHandleW(nullptr), kLinkClass, &wc))
+    return nullptr;
+  return wc.lpfnWndProc;
 }
 
 // A service, then a fresh load of the library, bars hidden and mode 1.
@@ -58,9 +70,11 @@ struct Session {
     api.unload();
     pumpFor(20);
   }
-  std::string lastKeys() {
-    auto k = service.of("keys");
-    return k.empty() ? "" : k.back().rest;
+  // The `n`th key bitmap, once it is the last one; else a note of how many
+  // came.
+  std::string nthKeys(size_t n, DWORD settleMs = 60) {
+    auto k = service.waitFor("keys", n, settleMs);
+    return k.size() == n ? k.back().rest : std::to_string(k.size()) + " keys";
   }
 };
 
@@ -102,22 +116,19 @@ TEST_CASE(worked_example_and_frame_vectors) {
   s.api.setShowArmor(nullptr, nullptr, JNI_FALSE);
   s.api.updateHealthAndArmor(nullptr, nullptr, 1.0f, 0.0f);
   s.api.update(nullptr, nullptr);
-  CHECK(s.service.waitFor("keys", 4).back().rest ==
-        keys("FC C1 13 00 00 00 02 60 00 02 00 00 00 00 01"));
+  CHECK(s.nthKeys(4) == keys("FC C1 13 00 00 00 02 60 00 02 00 00 00 00 01"));
   s.api.setShowHealth(nullptr, nullptr, JNI_FALSE);
   s.api.update(nullptr, nullptr);
-  CHECK(s.service.waitFor("keys", 5).back().rest == kWasd);
+  CHECK(s.nthKeys(5) == kWasd);
   s.api.setIlluminatedKeys(nullptr, nullptr, 0, 0x0000FF00);
   s.api.update(nullptr, nullptr);
-  CHECK(s.service.waitFor("keys", 6).back().rest ==
-        keys("FF FF FF FF FE FF FF FE 7F FF FF F7 8F 7F 7D"));
+  CHECK(s.nthKeys(6) == keys("FF FF FF FF FE FF FF FE 7F FF FF F7 8F 7F 7D"));
   s.api.displayPotionColor(nullptr, nullptr, 0x00FFFFFF);
   s.api.setIlluminatedKeys(nullptr, nullptr, 7, 0x0000FF00);
   s.api.setShowHealth(nullptr, nullptr, JNI_TRUE);
   s.api.updateHealthAndArmor(nullptr, nullptr, 0.0f, 0.0f);
   s.api.update(nullptr, nullptr); // the unnamed positions stay lit
-  CHECK(s.service.waitFor("keys", 8).back().rest ==
-        keys("03 3E EC FF FF FF FF FF FF FF FF FF FF FF FF"));
+  CHECK(s.nthKeys(8) == keys("03 3E EC FF FF FF FF FF FF FF FF FF FF FF FF"));
   light = s.service.of("light-control");
   CHECK(light.size() == 2 && light[1].rest == "0x00000102 0x00FFFFFF");
 }
@@ -131,14 +142,13 @@ TEST_CASE(bars_use_single_precision_products) {
   for (int i = 0; i < 6; i++) {
     s.api.updateHealthAndArmor(nullptr, nullptr, 0.0f, armor[i]);
     s.api.update(nullptr, nullptr);
-    auto k = s.service.waitFor("keys", 2 + i, 0);
-    CHECK_EQ(litKeys(k.back().rest), 5 + lit[i]);
+    CHECK_EQ(litKeys(s.nthKeys(2 + i, 0)), 5 + lit[i]);
   }
   s.api.setShowArmor(nullptr, nullptr, JNI_FALSE);
   s.api.setShowHealth(nullptr, nullptr, JNI_TRUE);
   s.api.updateHealthAndArmor(nullptr, nullptr, 0.99f, 0.0f);
   s.api.update(nullptr, nullptr);
-  CHECK_EQ(litKeys(s.service.waitFor("keys", 8, 0).back().rest), 5 + 11);
+  CHECK_EQ(litKeys(s.nthKeys(8, 0)), 5 + 11);
 }
 
 TEST_CASE(colour_posted_on_change_top_byte_counts) {
@@ -175,12 +185,11 @@ TEST_CASE(uninit_hands_back_and_stays_initialised) {
   CHECK(s.ok);
   s.api.unInit(nullptr, nullptr);
   s.api.update(nullptr, nullptr);
-  s.service.waitFor("keys", 2);
+  CHECK(s.nthKeys(2) == kWasd);
   auto light = s.service.of("light-control");
   auto mode = s.service.of("led-control");
   CHECK(light.size() == 1 && light[0].rest == "0xFFFFFFFF 0x00000000");
   CHECK(mode.size() == 2 && mode[1].rest == "15 0");
-  CHECK(s.lastKeys() == kWasd);
 }
 
 TEST_CASE(attach_needs_lparam_one) {
@@ -211,11 +220,10 @@ TEST_CASE(reports_replace_all_bytes_short_ones_ignored) {
   s.service.run(3, 0x10000 | (20 << 8) | 0xFF); // no data
   s.service.run(3, (0 << 8) | 0xFF);            // empty
   s.api.update(nullptr, nullptr);
-  CHECK(s.service.waitFor("keys", 2).back().rest == kWasd);
+  CHECK(s.nthKeys(2) == kWasd);
   s.service.run(3, (15 << 8) | 0xFF);
   s.api.update(nullptr, nullptr);
-  CHECK(s.service.waitFor("keys", 3).back().rest ==
-        keys("00 00 00 00 01 00 02 61 80 02 00 08 70 80 83"));
+  CHECK(s.nthKeys(3) == kWasdAfterAllOn);
 }
 
 TEST_CASE(report_during_own_send_does_not_deadlock) {
@@ -225,27 +233,22 @@ TEST_CASE(report_during_own_send_does_not_deadlock) {
   s.api.update(nullptr, nullptr); // returns only if the report is taken
   s.service.run(4, -1);
   s.api.update(nullptr, nullptr);
-  CHECK(s.service.waitFor("keys", 3).back().rest ==
-        keys("00 00 00 00 01 00 02 61 80 02 00 08 70 80 83"));
+  CHECK(s.nthKeys(3) == kWasdAfterAllOn);
 }
 
 TEST_CASE(service_restart_is_found_again) {
-  ServiceProcess first;
-  CHECK(first.start(servicePath));
-  TovrikApi api;
-  CHECK(api.load(dllPath.c_str()));
-  CHECK(api.init(nullptr, nullptr) == JNI_TRUE);
-  first.stop();
-  CHECK(api.init(nullptr, nullptr) == JNI_FALSE);
-  api.update(nullptr, nullptr); // not initialised now: silent
+  Session s;
+  CHECK(s.ok);
+  s.service.stop();
+  CHECK(s.api.init(nullptr, nullptr) == JNI_FALSE);
+  s.api.update(nullptr, nullptr); // not initialised now: silent
   ServiceProcess second;
   CHECK(second.start(servicePath));
-  CHECK(api.init(nullptr, nullptr) == JNI_TRUE);
-  api.update(nullptr, nullptr);
+  CHECK(s.api.init(nullptr, nullptr) == JNI_TRUE);
+  s.api.update(nullptr, nullptr);
   auto k = second.waitFor("keys", 2);
-  CHECK_EQ(k.size(), 2u);
+  CHECK(k.size() == 2 && k[0].rest == kAllOff && k[1].rest == kWasd);
   CHECK_EQ(second.of("led-control").size(), 1u);
-  api.unload();
 }
 
 TEST_CASE(damage_flash_sequence_and_steps) {
@@ -262,7 +265,7 @@ TEST_CASE(damage_flash_sequence_and_steps) {
   if (k.size() != 6)
     return;
   CHECK(k[2].rest == kAllOn && k[3].rest == kAllOff && k[4].rest == kAllOn);
-  CHECK(k[5].rest == keys("00 00 00 00 01 00 02 61 80 02 00 08 70 80 83"));
+  CHECK(k[5].rest == kWasdAfterAllOn);
   auto light = s.service.of("light-control");
   CHECK(light.size() == 3 && light[1].rest == "0x00010102 0x00FF0000" &&
         light[2].rest == "0x00010102 0x0000FF00");
@@ -292,43 +295,41 @@ TEST_CASE(overlapping_flashes) {
 }
 
 TEST_CASE(unload_mid_flash_and_load_again) {
-  ServiceProcess service;
-  CHECK(service.start(servicePath));
-  TovrikApi api;
-  CHECK(api.load(dllPath.c_str()));
-  CHECK(api.init(nullptr, nullptr) == JNI_TRUE);
-  api.onDamage(nullptr, nullptr);
-  api.unload();
+  Session s;
+  CHECK(s.ok);
+  s.api.onDamage(nullptr, nullptr);
+  s.api.unload();
   CHECK(GetModuleHandleA("Tovrik.dll") != nullptr); // the worker holds it
   for (int i = 0; i < 200 && GetModuleHandleA("Tovrik.dll"); i++)
     pumpFor(10);
   CHECK(GetModuleHandleA("Tovrik.dll") == nullptr);
-  CHECK(service.waitFor("keys", 1 + 4).size() == 5u);
+  auto k = s.service.waitFor("keys", 1 + 4); // init, then the whole flash
+  CHECK(k.size() == 5 && k[1].rest == kAllOn && k[2].rest == kAllOff &&
+        k[3].rest == kAllOn && k[4].rest == kWasdAfterAllOn);
   pumpFor(50); // the loading thread closes the orphaned window
   CHECK(linkWindow() == nullptr);
 
-  CHECK(api.load(dllPath.c_str()));
+  CHECK(s.api.load(dllPath.c_str()));
   HWND own = linkWindow();
   CHECK(own != nullptr);
   CHECK(FindWindowExW(HWND_MESSAGE, own, kLinkClass, nullptr) == nullptr);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  CHECK(GetClassInfoExW(GetModuleHandleW(nullptr), kLinkClass, &wc));
+  WNDPROC proc = linkClassProc();
+  CHECK(proc != nullptr);
   HMODULE owner = nullptr;
   GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                          GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(wc.lpfnWndProc), &owner);
-  CHECK(owner == api.module);
-  CHECK(api.init(nullptr, nullptr) == JNI_TRUE);
-  service.run(1, 1);
-  api.setShowHealth(nullptr, nullptr, JNI_FALSE);
-  api.setShowArmor(nullptr, nullptr, JNI_FALSE);
-  api.update(nullptr, nullptr);
-  CHECK(service.waitFor("keys", 7).back().rest == kWasd);
+                     reinterpret_cast<LPCWSTR>(proc), &owner);
+  CHECK(owner == s.api.module);
+  CHECK(s.api.init(nullptr, nullptr) == JNI_TRUE);
+  s.service.run(1, 1);
+  s.api.setShowHealth(nullptr, nullptr, JNI_FALSE);
+  s.api.setShowArmor(nullptr, nullptr, JNI_FALSE);
+  s.api.update(nullptr, nullptr);
+  CHECK(s.nthKeys(7) == kWasd);
 
-  api.unload(); // on the loading thread: window and class go at once
+  s.api.unload(); // on the loading thread: window and class go at once
   CHECK(linkWindow() == nullptr);
-  CHECK(!GetClassInfoExW(GetModuleHandleW(nullptr), kLinkClass, &wc));
+  CHECK(linkClassProc() == nullptr);
 }
 
 // Keeps the service sending reports and attach messages to whatever link
@@ -416,9 +417,7 @@ TEST_CASE(load_free_cycles_during_flashes_and_reports_stress) {
   TovrikApi api;
   CHECK(api.load(dllPath.c_str()));
   api.unload();
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  CHECK(!GetClassInfoExW(GetModuleHandleW(nullptr), kLinkClass, &wc));
+  CHECK(linkClassProc() == nullptr);
   CHECK(linkWindow() == nullptr);
   service.stop();
   CHECK(threadsSettleTo(threadsBefore, 2000) <= threadsBefore);

@@ -23,7 +23,7 @@ endif()
 
 add_executable(tovrik_wine_test ${TOVRIK_WINE_DIR}/tovrik_wine_test.cpp)
 target_include_directories(tovrik_wine_test PRIVATE ${TOVRIK_WINE_DIR}
-  ${VELQUOR_TESTS_DIR}/common ${VELQUOR_JNI_INCLUDES})
+  ${TOVRIK_STANDIN_DIR} ${VELQUOR_TESTS_DIR}/common ${VELQUOR_JNI_INCLUDES})
 target_link_libraries(tovrik_wine_test PRIVATE user32 kernel32)
 add_dependencies(tovrik_wine_test Tovrik tovrik_service tovrik_service_peer)
 
