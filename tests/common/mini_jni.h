@@ -1,9 +1,10 @@
-// Just enough of a JNIEnv for UlvoranLedJNI's bitmap method: a function
-// table that is null but for GetArrayLength (171) and GetByteArrayRegion
-// (200), and byte arrays that are plain native buffers.  It counts what the
-// binding asks of it.
-#ifndef ULVORAN_MINI_JNI_H
-#define ULVORAN_MINI_JNI_H
+// Just enough of a JNIEnv for the native methods that take a Java byte
+// array, for the test hosts and the preview's player: a function table that
+// is null but for GetArrayLength (171) and GetByteArrayRegion (200), and
+// byte arrays that are plain native buffers.  It counts what the library
+// asks of it.
+#ifndef VELQUOR_MINI_JNI_H
+#define VELQUOR_MINI_JNI_H
 
 #include <jni.h>
 
