@@ -18,7 +18,7 @@ duvek::CreateKeyboardEffectFn entry = nullptr;
 void BM_Floor(benchmark::State &state) {
   const int movement[] = {47, 68, 69, 70, 117, 20};
   duvek::CreateKeyboardEffectFn volatile call = entry;
-  for (auto _ : state) {
+  for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores)
     duvek::KeyGridEffect e;
     std::memset(&e, 0, sizeof e);
     for (int i : movement)
@@ -32,7 +32,7 @@ void BM_Floor(benchmark::State &state) {
 }
 
 void BM_RenderFrame(benchmark::State &state) {
-  for (auto _ : state)
+  for (auto _ : state) // NOLINT(clang-analyzer-deadcode.DeadStores)
     benchmark::DoNotOptimize(dv::update());
 }
 
@@ -41,14 +41,14 @@ void BM_RenderFrame(benchmark::State &state) {
 void BM_ComposeOnly(benchmark::State &state) {
   duvek::CreateKeyboardEffectFn volatile call = entry;
   duvek::FrameInputs in = duvek::currentInputs();
-  for (auto _ : state) {
+  for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores)
     duvek::KeyGridEffect e;
     duvek::composeFrame(in, &e);
     benchmark::DoNotOptimize(call(8, &e, nullptr));
   }
 }
 void BM_Gate(benchmark::State &state) {
-  for (auto _ : state) {
+  for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores)
     duvek::DrawTicket t;
     if (duvek::beginDraw(&t))
       duvek::endDraw();

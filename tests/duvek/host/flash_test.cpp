@@ -21,6 +21,7 @@ protected:
 
 std::vector<int> types(const std::vector<DvCall> &calls) {
   std::vector<int> t;
+  t.reserve(calls.size());
   for (const DvCall &c : calls)
     t.push_back(c.type);
   return t;

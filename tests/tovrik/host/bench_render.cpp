@@ -37,7 +37,7 @@ void setUp() {
 
 void BM_renderFrame(benchmark::State &state) {
   setUp();
-  for (auto _ : state) {
+  for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores)
     renderFrame();
     benchmark::DoNotOptimize(sink);
   }
@@ -47,7 +47,7 @@ BENCHMARK(BM_renderFrame);
 void BM_floorTouchKeysCopyPayload(benchmark::State &state) {
   uint8_t frame[110];
   uint8_t bitmap[20] = {};
-  for (auto _ : state) {
+  for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores)
     std::memset(frame, 1, sizeof frame);
     benchmark::DoNotOptimize(frame);
     for (int i = 0; i < 110; i++)

@@ -130,7 +130,8 @@ TEST_F(StressTest, EveryMethodAtOnceBesideReports) {
       M(setShowHealth)(nullptr, nullptr, (i & 1) != 0);
       M(setShowArmor)(nullptr, nullptr, (i & 2) != 0);
       M(updateHealthAndArmor)
-      (nullptr, nullptr, (i % 13) / 12.0f, (i % 11) / 10.0f);
+      (nullptr, nullptr, static_cast<float>(i % 13) / 12.0f,
+       static_cast<float>(i % 11) / 10.0f);
       M(update)(nullptr, nullptr);
       if (i % 200 == seed)
         M(onDamage)(nullptr, nullptr);

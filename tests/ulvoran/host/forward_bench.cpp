@@ -45,7 +45,7 @@ Setup &setup() {
 void BM_DirectEngineSetLighting(benchmark::State &state) {
   EngineSetLighting fn = setup().direct;
   int32_t i = 0;
-  for (auto _ : state)
+  for (auto _ : state) // NOLINT(clang-analyzer-deadcode.DeadStores)
     benchmark::DoNotOptimize(fn(i++, 2, 3));
 }
 BENCHMARK(BM_DirectEngineSetLighting);
@@ -54,7 +54,7 @@ void BM_ForwardedSetLighting(benchmark::State &state) {
   decltype(ulvoran_api::Api::UlvoLedSetLighting) fn =
       setup().api.UlvoLedSetLighting;
   int32_t i = 0;
-  for (auto _ : state)
+  for (auto _ : state) // NOLINT(clang-analyzer-deadcode.DeadStores)
     benchmark::DoNotOptimize(fn(nullptr, nullptr, i++, 2, 3));
 }
 BENCHMARK(BM_ForwardedSetLighting);
@@ -63,7 +63,7 @@ BENCHMARK(BM_ForwardedSetLighting);
 void BM_DirectEngineBitmap(benchmark::State &state) {
   EngineBitmap fn = setup().directBitmap;
   unsigned char bytes[144] = {};
-  for (auto _ : state)
+  for (auto _ : state) // NOLINT(clang-analyzer-deadcode.DeadStores)
     benchmark::DoNotOptimize(fn(bytes));
 }
 BENCHMARK(BM_DirectEngineBitmap);
@@ -74,7 +74,7 @@ void BM_ForwardedBitmap(benchmark::State &state) {
   mini_jni::Env env;
   unsigned char bytes[144] = {};
   jbyteArray array = env.array(bytes, 144);
-  for (auto _ : state)
+  for (auto _ : state) // NOLINT(clang-analyzer-deadcode.DeadStores)
     benchmark::DoNotOptimize(fn(env.jni(), nullptr, array));
 }
 BENCHMARK(BM_ForwardedBitmap);

@@ -1,6 +1,7 @@
 #include "image.h"
 
 #include <algorithm>
+#include <cstddef>
 
 // Both are single-header libraries: their code is compiled here only.  They
 // come in as system headers (see CMakeLists.txt), so their warnings are not
@@ -46,10 +47,12 @@ void drawText(Image *img, int x, int y, const std::string &text, uint32_t rgb,
     const float *v = &buf[static_cast<size_t>(q) * 16];
     float minX = v[0], minY = v[1], maxX = v[0], maxY = v[1];
     for (int k = 1; k < 4; k++) {
-      minX = std::min(minX, v[k * 4]); // x, y, z, colour
-      maxX = std::max(maxX, v[k * 4]);
-      minY = std::min(minY, v[k * 4 + 1]);
-      maxY = std::max(maxY, v[k * 4 + 1]);
+      const float *corner =
+          v + static_cast<std::ptrdiff_t>(k) * 4; // x, y, z, rgba
+      minX = std::min(minX, corner[0]);
+      maxX = std::max(maxX, corner[0]);
+      minY = std::min(minY, corner[1]);
+      maxY = std::max(maxY, corner[1]);
     }
     fillRect(img, x + static_cast<int>(minX) * scale,
              y + static_cast<int>(minY) * scale,
@@ -69,7 +72,7 @@ bool writePng(const Image &img, const std::string &path) {
 }
 
 uint32_t inkFor(uint32_t bg) {
-  int r = bg >> 16 & 0xFF, g = bg >> 8 & 0xFF, b = bg & 0xFF;
+  uint32_t r = bg >> 16 & 0xFF, g = bg >> 8 & 0xFF, b = bg & 0xFF;
   return r * 299 + g * 587 + b * 114 > 128000 ? 0x000000 : 0xFFFFFF;
 }
 

@@ -69,7 +69,7 @@ std::string virtualSection(const std::string &dir) {
   for (Library lib : kAllLibraries) {
     const char *name = libraryName(lib);
     std::string file = std::string("virtual/") + name + ".png";
-    if (std::ifstream(dir + "/" + file))
+    if (std::ifstream(std::string(dir).append("/").append(file)))
       figures += std::string("<figure><figcaption>") + name +
                  "</figcaption><img src=\"" + file + "\" alt=\"" + name +
                  " window\"></figure>\n";

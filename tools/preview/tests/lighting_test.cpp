@@ -47,7 +47,7 @@ RunLogs run(const std::string &player, const std::string &lib) {
 // A key-grid block of the effect library: base grid, then key grid.
 std::string keyGridHex(const std::vector<std::pair<int, uint32_t>> &keys,
                        uint32_t base) {
-  std::vector<uint32_t> v(2 * kDuvekCells, 0);
+  std::vector<uint32_t> v(2 * static_cast<size_t>(kDuvekCells), 0);
   for (int i = 0; i < kDuvekCells; i++)
     v[i] = base;
   for (auto &k : keys)
