@@ -108,6 +108,15 @@ inline int run(int argc, char **argv) {
     }                                                                          \
   } while (0)
 
+// A check the rest of the case depends on: on failure the case ends.
+#define REQUIRE(cond)                                                          \
+  do {                                                                         \
+    if (!(cond)) {                                                             \
+      check::fail(__FILE__, __LINE__, #cond);                                  \
+      return;                                                                  \
+    }                                                                          \
+  } while (0)
+
 // A check of elapsed time: left out under emulation.
 #define CHECK_TIME(cond)                                                       \
   do {                                                                         \

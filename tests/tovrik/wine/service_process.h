@@ -48,13 +48,19 @@ public:
     STARTUPINFOA si{};
     si.cb = sizeof si;
     if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &si, &pi_))
+                        nullptr, &si, &pi_)) {
+      std::printf("  cannot start %s: error %lu\n", exe.c_str(),
+                  GetLastError());
       return false;
+    }
     for (int i = 0; i < 3000 && !window_; i++) {
       pumpFor(5);
       if (!lines().empty())
         window_ = findOwnWindow();
     }
+    if (!window_)
+      std::printf("  %s showed no window (%d log lines)\n", exe.c_str(),
+                  static_cast<int>(lines().size()));
     return window_ != nullptr;
   }
 

@@ -55,7 +55,12 @@ struct Session {
   bool ok = false;
 
   explicit Session(bool withInit = true) {
-    ok = service.start(servicePath) && api.load(dllPath.c_str());
+    ok = service.start(servicePath);
+    if (ok && !api.load(dllPath.c_str())) {
+      std::printf("  cannot load %s: error %lu\n", dllPath.c_str(),
+                  GetLastError());
+      ok = false;
+    }
     if (!ok)
       return;
     api.setShowHealth(nullptr, nullptr, JNI_FALSE);
@@ -80,7 +85,7 @@ struct Session {
 
 TEST_CASE(discover_then_init_takes_over) {
   Session s(false);
-  CHECK(s.ok);
+  REQUIRE(s.ok);
   HWND own = linkWindow();
   CHECK(own != nullptr);
   auto discover = s.service.waitFor("discover", 1);
@@ -99,7 +104,7 @@ TEST_CASE(discover_then_init_takes_over) {
 
 TEST_CASE(worked_example_and_frame_vectors) {
   Session s;
-  CHECK(s.ok);
+  REQUIRE(s.ok);
   s.api.setShowHealth(nullptr, nullptr, JNI_TRUE);
   s.api.setShowArmor(nullptr, nullptr, JNI_TRUE);
   s.api.setIlluminatedKeys(nullptr, nullptr, 1, 0x0000FF00);
@@ -135,7 +140,7 @@ TEST_CASE(worked_example_and_frame_vectors) {
 
 TEST_CASE(bars_use_single_precision_products) {
   Session s;
-  CHECK(s.ok);
+  REQUIRE(s.ok);
   s.api.setShowArmor(nullptr, nullptr, JNI_TRUE);
   const float armor[] = {0.7f, 0.25f, 1.0f, -0.5f, 3.0e38f, 2.0f};
   const int lit[] = {7, 2, 10, 0, 0, 10};
@@ -153,7 +158,7 @@ TEST_CASE(bars_use_single_precision_products) {
 
 TEST_CASE(colour_posted_on_change_top_byte_counts) {
   Session s;
-  CHECK(s.ok);
+  REQUIRE(s.ok);
   s.api.update(nullptr, nullptr); // white since load: nothing posted
   s.api.setIlluminatedKeys(nullptr, nullptr, 1, static_cast<jint>(0xAB123456u));
   s.api.update(nullptr, nullptr);
@@ -169,7 +174,7 @@ TEST_CASE(colour_posted_on_change_top_byte_counts) {
 
 TEST_CASE(potion_before_init_and_nothing_else) {
   Session s(false);
-  CHECK(s.ok);
+  REQUIRE(s.ok);
   s.api.update(nullptr, nullptr);
   s.api.onDamage(nullptr, nullptr);
   s.api.displayPotionColor(nullptr, nullptr, 0x00102030);
@@ -182,7 +187,7 @@ TEST_CASE(potion_before_init_and_nothing_else) {
 
 TEST_CASE(uninit_hands_back_and_stays_initialised) {
   Session s;
-  CHECK(s.ok);
+  REQUIRE(s.ok);
   s.api.unInit(nullptr, nullptr);
   s.api.update(nullptr, nullptr);
   CHECK(s.nthKeys(2) == kWasd);
@@ -194,7 +199,7 @@ TEST_CASE(uninit_hands_back_and_stays_initialised) {
 
 TEST_CASE(attach_needs_lparam_one) {
   Session s;
-  CHECK(s.ok);
+  REQUIRE(s.ok);
   ServiceProcess other;
   CHECK(other.start(servicePath));
   for (LPARAM lp : {0, 2}) {
@@ -215,7 +220,7 @@ TEST_CASE(attach_needs_lparam_one) {
 
 TEST_CASE(reports_replace_all_bytes_short_ones_ignored) {
   Session s;
-  CHECK(s.ok);
+  REQUIRE(s.ok);
   s.service.run(3, (14 << 8) | 0xFF);           // too short
   s.service.run(3, 0x10000 | (20 << 8) | 0xFF); // no data
   s.service.run(3, (0 << 8) | 0xFF);            // empty
@@ -228,7 +233,7 @@ TEST_CASE(reports_replace_all_bytes_short_ones_ignored) {
 
 TEST_CASE(report_during_own_send_does_not_deadlock) {
   Session s;
-  CHECK(s.ok);
+  REQUIRE(s.ok);
   s.service.run(4, 0xFF);         // answer every bitmap with a report of 0xFF
   s.api.update(nullptr, nullptr); // returns only if the report is taken
   s.service.run(4, -1);
@@ -238,7 +243,7 @@ TEST_CASE(report_during_own_send_does_not_deadlock) {
 
 TEST_CASE(service_restart_is_found_again) {
   Session s;
-  CHECK(s.ok);
+  REQUIRE(s.ok);
   s.service.stop();
   CHECK(s.api.init(nullptr, nullptr) == JNI_FALSE);
   s.api.update(nullptr, nullptr); // not initialised now: silent
@@ -253,7 +258,7 @@ TEST_CASE(service_restart_is_found_again) {
 
 TEST_CASE(damage_flash_sequence_and_steps) {
   Session s;
-  CHECK(s.ok);
+  REQUIRE(s.ok);
   s.api.setIlluminatedKeys(nullptr, nullptr, 1, 0x0000FF00);
   s.api.update(nullptr, nullptr);
   s.service.waitFor("keys", 2);
@@ -279,7 +284,7 @@ TEST_CASE(damage_flash_sequence_and_steps) {
 
 TEST_CASE(overlapping_flashes) {
   Session s;
-  CHECK(s.ok);
+  REQUIRE(s.ok);
   s.api.onDamage(nullptr, nullptr);
   pumpFor(40);
   s.api.onDamage(nullptr, nullptr);
@@ -296,7 +301,7 @@ TEST_CASE(overlapping_flashes) {
 
 TEST_CASE(unload_mid_flash_and_load_again) {
   Session s;
-  CHECK(s.ok);
+  REQUIRE(s.ok);
   s.api.onDamage(nullptr, nullptr);
   s.api.unload();
   CHECK(GetModuleHandleA("Tovrik.dll") != nullptr); // the worker holds it
