@@ -18,8 +18,8 @@ constexpr size_t kColourBytes = 4;
 constexpr size_t kGridBytes = kDuvekCells * kColourBytes;
 
 constexpr int kCell = 44; // a grid cell in the picture, gap included
-constexpr int kTerminalCellWidth =
-    3; // columns of a cell's label in the terminal
+// Columns of a cell's label in the terminal.
+constexpr int kTerminalCellWidth = 3;
 
 uint32_t readLe32(const std::vector<uint8_t> &b, size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) |
