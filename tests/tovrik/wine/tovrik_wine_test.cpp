@@ -201,7 +201,7 @@ TEST_CASE(attach_needs_lparam_one) {
   Session s;
   REQUIRE(s.ok);
   ServiceProcess other;
-  CHECK(other.start(servicePath));
+  REQUIRE(other.start(servicePath));
   for (LPARAM lp : {0, 2}) {
     other.run(1, lp);
     other.run(2, lp);
@@ -248,7 +248,7 @@ TEST_CASE(service_restart_is_found_again) {
   CHECK(s.api.init(nullptr, nullptr) == JNI_FALSE);
   s.api.update(nullptr, nullptr); // not initialised now: silent
   ServiceProcess second;
-  CHECK(second.start(servicePath));
+  REQUIRE(second.start(servicePath));
   CHECK(s.api.init(nullptr, nullptr) == JNI_TRUE);
   s.api.update(nullptr, nullptr);
   auto k = second.waitFor("keys", 2);
@@ -314,7 +314,7 @@ TEST_CASE(unload_mid_flash_and_load_again) {
   pumpFor(50); // the loading thread closes the orphaned window
   CHECK(linkWindow() == nullptr);
 
-  CHECK(s.api.load(dllPath.c_str()));
+  REQUIRE(s.api.load(dllPath.c_str()));
   HWND own = linkWindow();
   CHECK(own != nullptr);
   CHECK(FindWindowExW(HWND_MESSAGE, own, kLinkClass, nullptr) == nullptr);
@@ -395,7 +395,7 @@ template <typename Done> bool busyPumpUntil(Done done, DWORD ms) {
 // window, class or thread of a freed copy is left behind.
 TEST_CASE(load_free_cycles_during_flashes_and_reports_stress) {
   ServiceProcess service;
-  CHECK(service.start(servicePath));
+  REQUIRE(service.start(servicePath));
   int threadsBefore = threadsOfThisProcess();
   int stuck = 0, windowsLeft = 0;
   {
