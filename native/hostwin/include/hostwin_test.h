@@ -51,6 +51,15 @@ HOSTWIN_API void hostwin_set_post_hook(hostwin_post_hook hook);
  * stand-in lock; null removes it.  Lets a test hold a thread inside a
  * window procedure that hands a message on to DefWindowProcW. */
 HOSTWIN_API void hostwin_set_defproc_hook(hostwin_message_hook hook);
+/* Called by the dispatch of every message, posted or sent, after the window
+ * procedure has been looked up and before it is called, on the calling
+ * thread, outside every stand-in lock; null removes it.  Lets a test hold a
+ * thread at the point where it is committed to a procedure it has not yet
+ * entered. */
+HOSTWIN_API void hostwin_set_dispatch_hook(hostwin_message_hook hook);
+/* What RtlDllShutdownInProgress answers: nonzero plays a process that is
+ * exiting, whose libraries are detached with every other thread gone. */
+HOSTWIN_API void hostwin_set_shutdown(int exiting);
 
 #ifdef __cplusplus
 }

@@ -25,7 +25,16 @@
  *   broadcast or FindWindowW reaches it.  Classes are process-wide whatever
  *   the instance handle.  Set{Window,Class}LongPtrW know only the window
  *   procedure.  Messages waiting for a window that is destroyed are dropped
- *   (a blocked sender gets 0).  A thread that ends leaves its windows alive.
+ *   (a blocked sender gets 0).  A thread that ends takes its windows with it,
+ *   as on Windows, but without calling their procedures.
+ * - SendMessageTimeoutW ignores SMTO_ABORTIFHUNG and SMTO_ERRORONEXIT, and a
+ *   message it gave up on before the receiver took it is never delivered
+ *   (Windows still delivers it later).  MsgWaitForMultipleObjectsEx wakes
+ *   only for its handles and for messages sent to the thread.
+ * - Handles are threads and events only.  VirtualAlloc and VirtualProtect
+ *   know read-write and execute-read pages.  GetModuleHandleW knows only
+ *   "ntdll.dll", which is this stand-in: RtlDllShutdownInProgress is false
+ *   until a test says otherwise (hostwin_test.h).
  * - LoadLibraryA is dlopen (RTLD_NOW | RTLD_LOCAL); a bare name is searched
  *   along LD_LIBRARY_PATH, a name with a slash is taken as a path.
  *   GetProcAddress is dlsym.  DllMain does not exist: static constructors and
@@ -82,6 +91,10 @@ typedef intptr_t LRESULT;
 typedef uintptr_t ULONG_PTR;
 typedef intptr_t LONG_PTR;
 typedef ULONG_PTR DWORD_PTR;
+typedef DWORD_PTR *PDWORD_PTR;
+typedef size_t SIZE_T;
+typedef DWORD *PDWORD;
+typedef unsigned char BOOLEAN;
 typedef uint16_t ATOM;
 typedef DWORD ACCESS_MASK;
 typedef ACCESS_MASK REGSAM;
@@ -169,6 +182,13 @@ typedef struct tagMSG {
 #define PM_REMOVE 0x0001
 #define PM_QS_SENDMESSAGE 0x00400000
 #define GWLP_WNDPROC (-4)
+#define SMTO_NORMAL 0x0000
+#define SMTO_BLOCK 0x0001
+#define SMTO_ABORTIFHUNG 0x0002
+#define SMTO_ERRORONEXIT 0x0020
+#define QS_SENDMESSAGE 0x0040
+#define ERROR_INVALID_WINDOW_HANDLE 1400L
+#define ERROR_TIMEOUT 1460L
 #define GCLP_WNDPROC (-24)
 
 HOSTWIN_API UINT WINAPI RegisterWindowMessageA(LPCSTR name);
@@ -195,6 +215,13 @@ HOSTWIN_API HWND WINAPI FindWindowW(LPCWSTR className, LPCWSTR windowName);
 HOSTWIN_API BOOL WINAPI PostMessageW(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
 HOSTWIN_API LRESULT WINAPI SendMessageW(HWND wnd, UINT msg, WPARAM wp,
                                         LPARAM lp);
+HOSTWIN_API LRESULT WINAPI SendMessageTimeoutW(HWND wnd, UINT msg, WPARAM wp,
+                                               LPARAM lp, UINT flags, UINT ms,
+                                               PDWORD_PTR result);
+HOSTWIN_API DWORD WINAPI MsgWaitForMultipleObjectsEx(DWORD count,
+                                                     const HANDLE *handles,
+                                                     DWORD ms, DWORD wakeMask,
+                                                     DWORD flags);
 HOSTWIN_API BOOL WINAPI GetMessageW(MSG *msg, HWND wnd, UINT first, UINT last);
 HOSTWIN_API BOOL WINAPI PeekMessageW(MSG *msg, HWND wnd, UINT first, UINT last,
                                      UINT remove);
@@ -214,6 +241,23 @@ HOSTWIN_API BOOL WINAPI FreeLibrary(HMODULE module);
 HOSTWIN_API BOOL WINAPI GetModuleHandleExW(DWORD flags, LPCWSTR name,
                                            HMODULE *module);
 HOSTWIN_API void WINAPI FreeLibraryAndExitThread(HMODULE module, DWORD code);
+HOSTWIN_API HMODULE WINAPI GetModuleHandleW(LPCWSTR name);
+HOSTWIN_API BOOLEAN WINAPI RtlDllShutdownInProgress(void);
+
+/* ---- memory (kernel32) ---- */
+
+#define MEM_COMMIT 0x00001000
+#define MEM_RESERVE 0x00002000
+#define PAGE_READWRITE 0x04
+#define PAGE_EXECUTE_READ 0x20
+
+HOSTWIN_API LPVOID WINAPI VirtualAlloc(LPVOID address, SIZE_T size, DWORD type,
+                                       DWORD protect);
+HOSTWIN_API BOOL WINAPI VirtualProtect(LPVOID address, SIZE_T size,
+                                       DWORD protect, PDWORD old);
+HOSTWIN_API BOOL WINAPI FlushInstructionCache(HANDLE process, LPCVOID address,
+                                              SIZE_T size);
+HOSTWIN_API HANDLE WINAPI GetCurrentProcess(void);
 
 /* ---- threads, timing and locks (kernel32) ---- */
 
@@ -228,6 +272,10 @@ HOSTWIN_API HANDLE WINAPI CreateThread(SECURITY_ATTRIBUTES *sa, size_t stack,
                                        LPTHREAD_START_ROUTINE start,
                                        LPVOID param, DWORD flags, LPDWORD id);
 HOSTWIN_API BOOL WINAPI CloseHandle(HANDLE h);
+HOSTWIN_API HANDLE WINAPI CreateEventW(SECURITY_ATTRIBUTES *sa, BOOL manual,
+                                       BOOL initial, LPCWSTR name);
+HOSTWIN_API BOOL WINAPI SetEvent(HANDLE event);
+HOSTWIN_API DWORD WINAPI GetTickCount(void);
 HOSTWIN_API DWORD WINAPI WaitForSingleObject(HANDLE h, DWORD ms);
 HOSTWIN_API void WINAPI Sleep(DWORD ms);
 HOSTWIN_API DWORD WINAPI GetCurrentThreadId(void);

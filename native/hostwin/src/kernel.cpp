@@ -5,20 +5,24 @@
 #include <errno.h>
 #include <pthread.h>
 #include <setjmp.h>
+#include <sys/mman.h>
 #include <time.h>
 
 #include <atomic>
 #include <cstring>
+#include <cwchar>
 #include <mutex>
 #include <string>
 
+#include "handles.h"
 #include "hostwin_test.h"
 
 namespace {
 
 // A thread handle.  The handle and the thread each hold a reference, so
 // CloseHandle may come before or after the thread ends.
-struct Thread {
+struct Thread : HandleObject {
+  Thread() : HandleObject(HandleKind::thread) {}
   pthread_t tid{};
   LPTHREAD_START_ROUTINE start{};
   LPVOID param{};
@@ -56,6 +60,7 @@ void *thread_main(void *arg) {
   // the unwinder would read their tables from unmapped memory.
   if (setjmp(t->exit_point) == 0)
     t->start(t->param);
+  endThreadMessaging();
   finish_thread(t);
   return nullptr;
 }
@@ -68,6 +73,12 @@ std::recursive_mutex loader_lock;
 std::string last_path;
 int load_calls = 0;
 std::atomic<hostwin_load_filter> load_filter{nullptr};
+std::atomic<bool> shutting_down{false};
+
+int protection(DWORD protect) {
+  return protect == PAGE_EXECUTE_READ ? PROT_READ | PROT_EXEC
+                                      : PROT_READ | PROT_WRITE;
+}
 
 } // namespace
 
@@ -99,13 +110,18 @@ BOOL WINAPI CloseHandle(HANDLE h) {
     last_error = ERROR_INVALID_HANDLE;
     return FALSE;
   }
-  release(static_cast<Thread *>(h));
+  if (kindOf(h) == HandleKind::event)
+    closeEvent(h);
+  else
+    release(static_cast<Thread *>(h));
   return TRUE;
 }
 
 DWORD WINAPI WaitForSingleObject(HANDLE h, DWORD ms) {
   if (!h)
     return WAIT_FAILED;
+  if (kindOf(h) == HandleKind::event)
+    return MsgWaitForMultipleObjectsEx(1, &h, ms, 0, 0);
   auto *t = static_cast<Thread *>(h);
   std::unique_lock<std::mutex> g(t->lock);
   timespec deadline{};
@@ -138,6 +154,12 @@ DWORD WINAPI GetCurrentThreadId(void) {
   static std::atomic<DWORD> next{1};
   thread_local DWORD id = next.fetch_add(1);
   return id;
+}
+
+DWORD WINAPI GetTickCount(void) {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<DWORD>(now.tv_sec * 1000 + now.tv_nsec / 1000000);
 }
 
 DWORD WINAPI GetLastError(void) { return last_error; }
@@ -247,6 +269,44 @@ void WINAPI FreeLibraryAndExitThread(HMODULE module, DWORD) {
     longjmp(t->exit_point, 1);
   pthread_exit(nullptr);
 }
+
+// Only "ntdll.dll" is known; it is this stand-in, so GetProcAddress finds
+// RtlDllShutdownInProgress in it.
+HMODULE WINAPI GetModuleHandleW(LPCWSTR name) {
+  Dl_info info{};
+  if (!name || std::wcscmp(name, L"ntdll.dll") != 0 ||
+      !dladdr(reinterpret_cast<const void *>(&RtlDllShutdownInProgress), &info))
+    return nullptr;
+  void *h = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
+  if (h)
+    dlclose(h); // a module handle from here holds no reference
+  return static_cast<HMODULE>(h);
+}
+
+BOOLEAN WINAPI RtlDllShutdownInProgress(void) {
+  return shutting_down.load() ? 1 : 0;
+}
+
+LPVOID WINAPI VirtualAlloc(LPVOID, SIZE_T size, DWORD, DWORD protect) {
+  void *p = mmap(nullptr, size, protection(protect),
+                 MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  return p == MAP_FAILED ? nullptr : p;
+}
+
+BOOL WINAPI VirtualProtect(LPVOID address, SIZE_T size, DWORD protect,
+                           PDWORD old) {
+  if (old)
+    *old = PAGE_READWRITE;
+  return mprotect(address, size, protection(protect)) == 0;
+}
+
+BOOL WINAPI FlushInstructionCache(HANDLE, LPCVOID, SIZE_T) { return TRUE; }
+
+HANDLE WINAPI GetCurrentProcess(void) {
+  return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1));
+}
+
+void hostwin_set_shutdown(int exiting) { shutting_down.store(exiting != 0); }
 
 const char *hostwin_last_load_path(void) {
   std::lock_guard<std::mutex> g(load_lock);

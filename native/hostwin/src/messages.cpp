@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "handles.h"
 #include "hostwin_test.h"
 
 namespace {
@@ -30,6 +32,7 @@ struct Sent {
   LPARAM lp = 0;
   Queue *sender = nullptr;
   bool done = false;
+  bool abandoned = false; // its sender timed out: the receiver deletes it
   LRESULT result = 0;
   COPYDATASTRUCT copy{};
   std::vector<unsigned char> data;
@@ -57,6 +60,14 @@ struct Class {
   int windows = 0;
 };
 
+// An event, and the queues of the threads waiting for it.
+struct Event : HandleObject {
+  Event() : HandleObject(HandleKind::event) {}
+  bool manual = false;
+  bool signaled = false;
+  std::vector<Queue *> waiters;
+};
+
 // Never destroyed: a library's static destructors may still use them as the
 // process exits.
 std::mutex &lock = *new std::mutex;
@@ -70,6 +81,7 @@ uint64_t nextSeq = 1; // under `lock`, so sequence order is queueing order
 thread_local hostwin_stamp handling{};
 std::atomic<hostwin_post_hook> postHook{nullptr};
 std::atomic<hostwin_message_hook> defProcHook{nullptr};
+std::atomic<hostwin_message_hook> dispatchHook{nullptr};
 
 hostwin_stamp stampNow() {
   auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -86,17 +98,30 @@ struct Handling {
   Handling &operator=(const Handling &) = delete;
 };
 
-// A thread's queue goes with the thread unless a window of the thread is
-// still alive; such a queue stays, still reachable through its windows.
-struct QueueReaper {
-  ~QueueReaper() {
-    std::lock_guard<std::mutex> g(lock);
-    for (auto &entry : windows)
-      if (entry.second.owner == ownQueue)
-        return;
-    delete ownQueue;
-    ownQueue = nullptr;
+void dropPending(Queue *q, HWND wnd);
+
+// A thread's windows and queue go with the thread, as on Windows.
+void reapQueue() {
+  std::lock_guard<std::mutex> g(lock);
+  if (!ownQueue)
+    return;
+  for (auto it = windows.begin(); it != windows.end();) {
+    if (it->second.owner != ownQueue) {
+      ++it;
+      continue;
+    }
+    auto cls = classes.find(it->second.cls);
+    if (cls != classes.end())
+      cls->second.windows--;
+    dropPending(ownQueue, reinterpret_cast<HWND>(it->first));
+    it = windows.erase(it);
   }
+  delete ownQueue;
+  ownQueue = nullptr;
+}
+
+struct QueueReaper {
+  ~QueueReaper() { reapQueue(); }
 };
 thread_local QueueReaper reaper;
 
@@ -124,10 +149,18 @@ WNDPROC procOf(HWND wnd) {
 
 LRESULT callProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   WNDPROC proc = procOf(wnd);
-  return proc ? proc(wnd, msg, wp, lp) : 0;
+  if (!proc)
+    return 0;
+  if (hostwin_message_hook hook = dispatchHook.load())
+    hook(wnd, msg, wp, lp);
+  return proc(wnd, msg, wp, lp);
 }
 
 void finishSent(Sent *s, LRESULT result) {
+  if (s->abandoned) {
+    delete s;
+    return;
+  }
   s->result = result;
   s->done = true;
   s->sender->cv.notify_all();
@@ -177,30 +210,56 @@ void copyData(Sent *s) {
   s->lp = reinterpret_cast<LPARAM>(&s->copy);
 }
 
+bool matches(const std::wstring &have, LPCWSTR want) {
+  return !want || have == want;
+}
+
+// Sends `s` and waits for its result, handling the messages sent to this
+// thread meanwhile unless `block`; false when `deadline` passed first.  A
+// heap-allocated `s` left waiting at the deadline is taken back from the
+// receiver's queue, or, once taken, handed to the receiver to delete.
+bool sendAndWait(std::unique_lock<std::mutex> &g, Window *w, Sent *s,
+                 bool block,
+                 const std::chrono::steady_clock::time_point *deadline) {
+  Queue *self = currentQueue();
+  s->sender = self;
+  s->stamp = stampNow();
+  if (s->msg == WM_COPYDATA)
+    copyData(s);
+  Queue *receiver = w->owner;
+  receiver->sent.push_back(s);
+  receiver->cv.notify_all();
+  while (!s->done) {
+    if (!block)
+      handleSent(g, self);
+    if (s->done)
+      break;
+    if (!deadline) {
+      self->cv.wait(g);
+    } else if (self->cv.wait_until(g, *deadline) == std::cv_status::timeout &&
+               !s->done) {
+      for (auto it = receiver->sent.begin(); it != receiver->sent.end(); ++it)
+        if (*it == s) {
+          receiver->sent.erase(it);
+          delete s;
+          return false;
+        }
+      s->abandoned = true;
+      return false;
+    }
+  }
+  return true;
+}
+
 LRESULT sendAcross(std::unique_lock<std::mutex> &g, Window *w, HWND wnd,
                    UINT msg, WPARAM wp, LPARAM lp) {
-  Queue *self = currentQueue();
   Sent s;
   s.wnd = wnd;
   s.msg = msg;
   s.wp = wp;
   s.lp = lp;
-  s.sender = self;
-  s.stamp = stampNow();
-  if (msg == WM_COPYDATA)
-    copyData(&s);
-  w->owner->sent.push_back(&s);
-  w->owner->cv.notify_all();
-  while (!s.done) {
-    handleSent(g, self);
-    if (!s.done)
-      self->cv.wait(g);
-  }
+  sendAndWait(g, w, &s, false, nullptr);
   return s.result;
-}
-
-bool matches(const std::wstring &have, LPCWSTR want) {
-  return !want || have == want;
 }
 
 // Fails every message still waiting for a destroyed window.
@@ -410,6 +469,92 @@ LRESULT WINAPI SendMessageW(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   return sendAcross(g, w, wnd, msg, wp, lp);
 }
 
+LRESULT WINAPI SendMessageTimeoutW(HWND wnd, UINT msg, WPARAM wp, LPARAM lp,
+                                   UINT flags, UINT ms, PDWORD_PTR result) {
+  std::unique_lock<std::mutex> g(lock);
+  Window *w = findWindow(wnd);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  LRESULT r;
+  if (w->owner == currentQueue()) {
+    WNDPROC proc = w->proc;
+    Handling h(stampNow());
+    g.unlock();
+    r = proc(wnd, msg, wp, lp);
+  } else {
+    auto *s = new Sent;
+    s->wnd = wnd;
+    s->msg = msg;
+    s->wp = wp;
+    s->lp = lp;
+    auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    if (!sendAndWait(g, w, s, (flags & SMTO_BLOCK) != 0, &deadline)) {
+      SetLastError(ERROR_TIMEOUT);
+      return 0;
+    }
+    r = s->result;
+    delete s;
+  }
+  if (result)
+    *result = static_cast<DWORD_PTR>(r);
+  return 1;
+}
+
+HANDLE WINAPI CreateEventW(SECURITY_ATTRIBUTES *, BOOL manual, BOOL initial,
+                           LPCWSTR) {
+  auto *e = new Event;
+  e->manual = manual != 0;
+  e->signaled = initial != 0;
+  return e;
+}
+
+BOOL WINAPI SetEvent(HANDLE event) {
+  if (!event)
+    return FALSE;
+  std::lock_guard<std::mutex> g(lock);
+  auto *e = static_cast<Event *>(event);
+  e->signaled = true;
+  for (Queue *q : e->waiters)
+    q->cv.notify_all();
+  return TRUE;
+}
+
+// Waits on the thread's own condition variable, which SetEvent and every
+// message sent to the thread notify.
+DWORD WINAPI MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE *handles,
+                                         DWORD ms, DWORD wakeMask, DWORD) {
+  std::unique_lock<std::mutex> g(lock);
+  Queue *q = currentQueue();
+  auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  for (;;) {
+    for (DWORD i = 0; i < count; i++) {
+      auto *e = static_cast<Event *>(handles[i]);
+      if (e->signaled) {
+        e->signaled = e->manual;
+        return WAIT_OBJECT_0 + i;
+      }
+    }
+    if ((wakeMask & QS_SENDMESSAGE) && !q->sent.empty())
+      return WAIT_OBJECT_0 + count;
+    for (DWORD i = 0; i < count; i++)
+      static_cast<Event *>(handles[i])->waiters.push_back(q);
+    bool timedOut = ms != INFINITE &&
+                    q->cv.wait_until(g, deadline) == std::cv_status::timeout;
+    if (ms == INFINITE)
+      q->cv.wait(g);
+    for (DWORD i = 0; i < count; i++) {
+      auto &w = static_cast<Event *>(handles[i])->waiters;
+      w.erase(std::find(w.begin(), w.end(), q));
+    }
+    if (timedOut)
+      return WAIT_TIMEOUT;
+  }
+}
+
 BOOL WINAPI PeekMessageW(MSG *msg, HWND, UINT, UINT, UINT remove) {
   std::unique_lock<std::mutex> g(lock);
   Queue *q = currentQueue();
@@ -468,9 +613,20 @@ void hostwin_set_defproc_hook(hostwin_message_hook hook) {
   defProcHook.store(hook);
 }
 
+void hostwin_set_dispatch_hook(hostwin_message_hook hook) {
+  dispatchHook.store(hook);
+}
+
 int hostwin_live_windows(void) {
   std::lock_guard<std::mutex> g(lock);
   return static_cast<int>(windows.size());
 }
 
 } // extern "C"
+
+void endThreadMessaging() { reapQueue(); }
+
+void closeEvent(HANDLE event) {
+  std::lock_guard<std::mutex> g(lock);
+  delete static_cast<Event *>(event);
+}

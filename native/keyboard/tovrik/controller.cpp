@@ -28,26 +28,54 @@ void postColor(uint8_t target, uint32_t color) {
                       static_cast<uint8_t>(color));
 }
 
-// Posts the key colour if it is not the one last posted.  The post comes
-// before the record, so a render that finds the colour already recorded
-// knows it is already queued for the service.  The unlocked first look keeps
-// the usual no-change case free of the lock.
-void postKeyColorIfChanged(uint32_t color) {
-  std::atomic<uint32_t> &last = controllerState.lastSentColor;
-  if (last.load() == color)
-    return;
-  AcquireSRWLockExclusive(&colorLock);
-  if (last.load() != color) {
-    postColor(kLightTargetKeys, color);
-    last.store(color);
-  }
-  ReleaseSRWLockExclusive(&colorLock);
-}
-
 FrameInputs currentInputs() {
   ControllerState &s = controllerState;
   return FrameInputs{s.illuminatedKeys.load(), s.showHealth.load(),
                      s.showArmor.load(), s.health.load(), s.armor.load()};
+}
+
+// Posts the key colour if it is not the one last posted, or the service may
+// not show it.  The post comes before the record, so a render that finds
+// the colour already recorded knows it is already queued for the service.
+// The unlocked first look keeps the usual no-change case free of the lock.
+void postKeyColorIfChanged(uint32_t color) {
+  ControllerState &s = controllerState;
+  if (s.lastSentColor.load() == color && !s.colorStale.load())
+    return;
+  AcquireSRWLockExclusive(&colorLock);
+  if (s.lastSentColor.load() != color || s.colorStale.exchange(false)) {
+    postColor(kLightTargetKeys, color);
+    s.lastSentColor.store(color);
+    s.colorPosted.store(true);
+  }
+  ReleaseSRWLockExclusive(&colorLock);
+}
+
+// Per-key control on, every key dark: the keyboard is ours.
+void takeOver() {
+  TalkLink::setSdkMode(1);
+  TalkLink::clearKeys();
+}
+
+// A service that went away (restarted after sleep or an update, or an
+// attach that named no window) is looked up again, at most a few times a
+// second, and taken over as init does.  It knows no colour of ours.
+bool serviceReady() {
+  if (!TalkLink::serviceLost())
+    return true;
+  if (!TalkLink::findLostService())
+    return false;
+  takeOver();
+  controllerState.colorStale.store(true);
+  return true;
+}
+
+void drawSteadyState() {
+  ControllerState &s = controllerState;
+  postKeyColorIfChanged(s.keyColor.load());
+  KeyFrame frame;
+  composeFrame(currentInputs(), frame);
+  TalkLink::sendKeys(frame);
 }
 
 // The thread holds a reference to this library for its whole life, so a
@@ -72,18 +100,23 @@ HMODULE pinOwnModule() {
 } // namespace
 
 bool init() {
-  controllerState.initialized.store(false);
+  ControllerState &s = controllerState;
+  s.initialized.store(false);
   if (!TalkLink::findService())
     return false;
-  TalkLink::setSdkMode(1);
-  TalkLink::clearKeys();
-  controllerState.initialized.store(true);
+  takeOver();
+  // The service restored its own light at unInit; a colour it was never
+  // given is still left to it, as at load.
+  if (s.handedBack.exchange(false) && s.colorPosted.load())
+    s.colorStale.store(true);
+  s.initialized.store(true);
   return true;
 }
 
 void unInit() {
   TalkLink::restoreLight();
   TalkLink::setSdkMode(0);
+  controllerState.handedBack.store(true);
 }
 
 void setIlluminatedKeys(int32_t mode, int32_t color) {
@@ -100,14 +133,15 @@ void updateHealthAndArmor(float health, float armor) {
   controllerState.armor.store(armor);
 }
 
+// A render that finds the service gone on the way looks for it at once, so
+// the first update after a restart lights the new service.
 void renderFrame() {
   ControllerState &s = controllerState;
-  if (!s.initialized.load() || s.flashing.load())
+  if (!s.initialized.load() || s.flashing.load() || !serviceReady())
     return;
-  postKeyColorIfChanged(s.keyColor.load());
-  KeyFrame frame;
-  composeFrame(currentInputs(), frame);
-  TalkLink::sendKeys(frame);
+  drawSteadyState();
+  if (TalkLink::serviceLost() && serviceReady())
+    drawSteadyState();
 }
 
 void displayPotionColor(int32_t color) {

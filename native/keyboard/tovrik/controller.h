@@ -21,6 +21,11 @@ struct ControllerState {
   std::atomic<float> health{0.0f};
   std::atomic<float> armor{0.0f};
   std::atomic<uint32_t> lastSentColor{0x00FFFFFF};
+  // The service may not show lastSentColor: it was handed the light back
+  // (unInit) or is a new service; the next render posts the key colour.
+  std::atomic<bool> colorStale{false};
+  std::atomic<bool> handedBack{false};  // unInit since the last init
+  std::atomic<bool> colorPosted{false}; // a key colour was ever posted
 };
 
 extern ControllerState controllerState;

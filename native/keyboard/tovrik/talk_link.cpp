@@ -13,9 +13,18 @@
 // messages while it waits for it.  Both are slim locks: they need no
 // clean-up, so nothing is deleted when the library goes, whichever thread
 // that happens on.
+//
+// Waits.  The service is another program and may hang.  A send waits for
+// it at most kSendTimeoutMs; after one that timed out the service counts as
+// stalled, and each later send first asks it, for at most kProbeTimeoutMs,
+// whether it answers again, and is dropped when it does not.  So a hung
+// service costs the game one short wait, not one per frame, and the first
+// send after it answers again goes through.
 #include "talk_link.h"
 
 #include <atomic>
+
+#include "proc_gate.h"
 
 namespace tovrik {
 
@@ -29,6 +38,18 @@ const wchar_t kServiceName[] = L"TOVRIK TALK";
 // control message hands the light back to the service.
 constexpr WPARAM kPerKeyControlSelector = 15;
 constexpr WPARAM kRestoreSelector = 0xFFFFFFFF;
+constexpr UINT kSendTimeoutMs = 100;
+constexpr UINT kProbeTimeoutMs = 2;
+// Sent messages to the calling thread's own windows are handled while it
+// waits, as with SendMessageW; a service that the system already deems
+// hung, or whose thread ends, fails the send at once.
+constexpr UINT kSendFlags = SMTO_NORMAL | SMTO_ABORTIFHUNG | SMTO_ERRORONEXIT;
+// How often a lost service is looked up by name while none is found.
+constexpr DWORD kLookupIntervalMs = 250;
+// How long an unload on another thread waits for the loading thread to
+// leave the window procedure; it never blocks there, so this is only a
+// bound for a thread that was suspended or killed inside it.
+constexpr DWORD kLeaveProcMs = 2000;
 
 // Everything the link knows, in one place.  The message ids are registered
 // once, on the loading thread, before any other thread can see the link.
@@ -40,29 +61,90 @@ struct LinkState {
   UINT lightAttachMsg = 0;
   UINT lightControlMsg = 0;
   std::atomic<HWND> service{nullptr};
+  std::atomic<bool> lost{false};    // the known service window is gone
+  std::atomic<bool> stalled{false}; // the last send to it timed out
+  std::atomic<bool> lookedUp{false};
+  std::atomic<DWORD> lastLookup{0};
   std::atomic<HWND> own{nullptr};
   DWORD ownerThread = 0;
+  WNDPROC gate = nullptr; // the window procedure the window system calls
   LedBitmap held{};
   SRWLOCK bitmapLock = SRWLOCK_INIT;
   SRWLOCK sendLock = SRWLOCK_INIT;
-  // Threads inside windowProc: the library must not go while one is.
-  std::atomic<int> inWindowProc{0};
+  std::atomic<DWORD> sender{0}; // the thread holding sendLock, 0 for none
+  std::atomic<bool> ownerWaiting{false};
+  HANDLE sendFreed = nullptr; // set when sendLock is let go while the
+                              // loading thread waits for it
 };
 
 LinkState link;
 
-void enterSendLock() {
-  if (TryAcquireSRWLockExclusive(&link.sendLock))
-    return;
-  if (GetCurrentThreadId() != link.ownerThread) {
-    AcquireSRWLockExclusive(&link.sendLock);
-    return;
+void useService(HWND wnd) {
+  link.service.store(wnd);
+  link.lost.store(false);
+  link.stalled.store(false);
+}
+
+// A post or send to `to` failed: gone, or (for a send) too slow.
+void noteFailure(HWND to, bool timedOut) {
+  if (IsWindow(to)) {
+    link.stalled.store(link.stalled.load() || timedOut);
+  } else if (link.service.load() == to) {
+    link.lost.store(true);
   }
+}
+
+bool sendWithin(HWND to, UINT msg, WPARAM wp, LPARAM lp, UINT ms) {
+  DWORD_PTR result = 0;
+  if (SendMessageTimeoutW(to, msg, wp, lp, kSendFlags, ms, &result)) {
+    link.stalled.store(false);
+    return true;
+  }
+  noteFailure(to, true);
+  return false;
+}
+
+// The loading thread waits here when another thread holds the send lock:
+// woken as soon as that thread lets go, and meanwhile handling what is sent
+// to its windows, which may be the very report the other send waits for.
+void waitForSendLockPumping() {
   while (!TryAcquireSRWLockExclusive(&link.sendLock)) {
+    link.ownerWaiting.store(true);
+    if (TryAcquireSRWLockExclusive(&link.sendLock))
+      break;
+    DWORD handles = link.sendFreed ? 1 : 0;
+    MsgWaitForMultipleObjectsEx(handles, &link.sendFreed,
+                                handles ? kSendTimeoutMs : 1, QS_SENDMESSAGE,
+                                0);
     MSG msg;
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    Sleep(1);
   }
+  link.ownerWaiting.store(false);
+}
+
+// False for a thread that holds the lock already.  A thread waiting in a
+// send handles messages sent to its own windows, and their handlers may
+// call back into the library; such a call cannot wait for the lock its own
+// thread holds until the outer send returns, so it sends nothing.  The
+// next render draws what it would have sent; waiting would hang the thread
+// for good.
+bool enterSendLock() {
+  DWORD self = GetCurrentThreadId();
+  if (link.sender.load() == self)
+    return false;
+  if (self == link.ownerThread)
+    waitForSendLockPumping();
+  else
+    AcquireSRWLockExclusive(&link.sendLock);
+  link.sender.store(self);
+  return true;
+}
+
+void leaveSendLock() {
+  link.sender.store(0);
+  ReleaseSRWLockExclusive(&link.sendLock);
+  if (link.ownerWaiting.load())
+    SetEvent(link.sendFreed);
 }
 
 void sendPayload(HWND to, const KeyBitmapPayload &payload) {
@@ -70,45 +152,45 @@ void sendPayload(HWND to, const KeyBitmapPayload &payload) {
   cds.dwData = 0;
   cds.cbData = sizeof payload.bytes;
   cds.lpData = const_cast<uint8_t *>(payload.bytes);
-  SendMessageW(to, WM_COPYDATA, link.ledControlMsg,
-               reinterpret_cast<LPARAM>(&cds));
+  if (!link.stalled.load() || sendWithin(to, WM_NULL, 0, 0, kProbeTimeoutMs))
+    sendWithin(to, WM_COPYDATA, link.ledControlMsg,
+               reinterpret_cast<LPARAM>(&cds), kSendTimeoutMs);
 }
 
 // Composes under the bitmap lock and sends outside it, in send order.
 template <typename Compose> void composeAndSend(Compose compose) {
   HWND to = link.service.load();
-  if (!to)
+  if (!to || !enterSendLock())
     return;
-  enterSendLock();
   AcquireSRWLockExclusive(&link.bitmapLock);
   compose(link.held);
   KeyBitmapPayload payload = makePayload(link.held);
   ReleaseSRWLockExclusive(&link.bitmapLock);
   sendPayload(to, payload);
-  ReleaseSRWLockExclusive(&link.sendLock);
+  leaveSendLock();
 }
 
 void postToService(UINT msg, WPARAM wp, LPARAM lp) {
   HWND to = link.service.load();
-  if (to)
-    PostMessageW(to, msg, wp, lp);
+  if (to && !PostMessageW(to, msg, wp, lp))
+    noteFailure(to, false);
 }
 
-void registerClass() {
+void registerClass(WNDPROC proc) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.style = CS_VREDRAW | CS_HREDRAW;
-  wc.lpfnWndProc = TalkLink::windowProc;
+  wc.lpfnWndProc = proc;
   wc.lpszClassName = kClassName;
   if (RegisterClassExW(&wc))
     return;
   // Left by an earlier copy of this library that was unloaded on another
-  // thread; its procedure was reset to the default one, so it can go.
+  // thread; its gate now leads to the default procedure, so it can go.
   UnregisterClassW(kClassName, nullptr);
   RegisterClassExW(&wc);
 }
 
-HWND createOwnWindow() {
+HWND createOwnWindow(WNDPROC proc) {
   // NOLINTNEXTLINE(performance-no-int-to-ptr): HWND_MESSAGE is an integer
   const HWND messageOnly = HWND_MESSAGE;
   HWND wnd = CreateWindowExW(
@@ -116,42 +198,37 @@ HWND createOwnWindow() {
       CW_USEDEFAULT, CW_USEDEFAULT, messageOnly, nullptr, nullptr, nullptr);
   // Whatever class the window came from, its messages come here.
   if (wnd)
-    SetWindowLongPtrW(wnd, GWLP_WNDPROC,
-                      reinterpret_cast<LONG_PTR>(TalkLink::windowProc));
+    SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
   return wnd;
 }
 
-void waitUntilNoWindowProc() {
-  while (link.inWindowProc.load() != 0)
+// The library goes, and the loading thread may at this moment be inside
+// the window procedure, or about to call the gate.  The gate is turned to
+// the default procedure, so no call that enters it from now on reaches this
+// library, and the library lets go once every call inside has left.
+void closeGate() {
+  if (!link.gate)
+    return;
+  turnProcGate(link.gate, DefWindowProcW);
+  DWORD start = GetTickCount();
+  while (callsInProcGate(link.gate) != 0 &&
+         GetTickCount() - start < kLeaveProcMs)
     Sleep(1);
 }
-
-// The library goes on a thread other than the loading one, which may at
-// this moment be inside windowProc handling a report or an attach.  The
-// window and its class get the default procedure, so no new call can start
-// here, and the library lets go only once every running call has left.
-// The pause catches a call the window system had already routed here just
-// before the swap.
-void orphanWindow(HWND wnd) {
-  waitUntilNoWindowProc();
-  auto def = reinterpret_cast<LONG_PTR>(DefWindowProcW);
-  SetWindowLongPtrW(wnd, GWLP_WNDPROC, def);
-  SetClassLongPtrW(wnd, GCLP_WNDPROC, def);
-  Sleep(1);
-  waitUntilNoWindowProc();
-  PostMessageW(wnd, WM_CLOSE, 0, 0);
-}
-
-struct WindowProcEntry {
-  WindowProcEntry() { link.inWindowProc.fetch_add(1); }
-  ~WindowProcEntry() { link.inWindowProc.fetch_sub(1); }
-  WindowProcEntry(const WindowProcEntry &) = delete;
-  WindowProcEntry &operator=(const WindowProcEntry &) = delete;
-};
 
 bool isAttach(UINT msg, LPARAM lp) {
   return lp == 1 && ((link.ledAttachMsg && msg == link.ledAttachMsg) ||
                      (link.lightAttachMsg && msg == link.lightAttachMsg));
+}
+
+// True while the process exits: every other thread is gone, possibly
+// killed inside the window procedure, and the system takes the windows.
+bool processExiting() {
+  using Query = BOOLEAN(WINAPI *)();
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  auto query = reinterpret_cast<Query>(reinterpret_cast<void *>(
+      ntdll ? GetProcAddress(ntdll, "RtlDllShutdownInProgress") : nullptr));
+  return query && query();
 }
 
 } // namespace
@@ -170,8 +247,16 @@ TalkLink::TalkLink() {
       RegisterWindowMessageA("WM_TOVRIK_TALK_LIGHT_CONTROL_API_ATTACH");
   link.lightControlMsg =
       RegisterWindowMessageA("WM_TOVRIK_TALK_LIGHT_CONTROL_API");
-  registerClass();
-  HWND own = createOwnWindow();
+  link.sendFreed = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  // Without a gate the link has no window: a window whose procedure could
+  // outlive the library is worse than none, and the service is still found
+  // by name.
+  link.gate = openProcGate(TalkLink::windowProc);
+  HWND own = nullptr;
+  if (link.gate) {
+    registerClass(link.gate);
+    own = createOwnWindow(link.gate);
+  }
   link.own.store(own);
   if (own)
     PostMessageW(HWND_BROADCAST, link.ledDiscoverMsg,
@@ -182,18 +267,28 @@ TalkLink::TalkLink() {
 
 // Windows lets only the owner thread destroy a window.  When the library
 // goes on another thread (the last flash thread releasing it), the window
-// is orphaned instead and closes itself the next time the loading thread
-// pumps; the next load of the library takes the class back.
+// is orphaned instead: it closes itself the next time the loading thread
+// pumps, and the next load of the library takes the class back.  When the
+// loading thread has ended, the system took the window with it, and the
+// class can go at once.  While the process exits nothing is done: other
+// threads were stopped wherever they were, and the system takes windows,
+// classes and handles with the process.
 TalkLink::~TalkLink() {
+  if (processExiting())
+    return;
   HWND own = link.own.exchange(nullptr);
   if (own && GetCurrentThreadId() == link.ownerThread) {
     DestroyWindow(own);
-    UnregisterClassW(kClassName, nullptr);
-  } else if (own) {
-    orphanWindow(own);
-  } else {
-    UnregisterClassW(kClassName, nullptr);
+    own = nullptr;
   }
+  closeGate();
+  if (own && IsWindow(own))
+    PostMessageW(own, WM_CLOSE, 0, 0);
+  else
+    UnregisterClassW(kClassName, nullptr);
+  if (link.sendFreed)
+    CloseHandle(link.sendFreed);
+  link.sendFreed = nullptr;
 }
 
 bool TalkLink::findService() {
@@ -202,9 +297,27 @@ bool TalkLink::findService() {
     return true;
   HWND found = FindWindowW(kServiceName, kServiceName);
   // An attach that arrived meanwhile wins over the lookup.
-  link.service.compare_exchange_strong(known, found);
+  if (link.service.compare_exchange_strong(known, found))
+    useService(found);
   HWND now = link.service.load();
   return now && IsWindow(now);
+}
+
+bool TalkLink::serviceLost() {
+  return !link.service.load() || link.lost.load();
+}
+
+bool TalkLink::findLostService() {
+  DWORD now = GetTickCount();
+  if (link.lookedUp.exchange(true) &&
+      now - link.lastLookup.load() < kLookupIntervalMs)
+    return false;
+  link.lastLookup.store(now);
+  HWND found = FindWindowW(kServiceName, kServiceName);
+  if (!found)
+    return false;
+  useService(found);
+  return true;
 }
 
 void TalkLink::setSdkMode(int32_t mode) {
@@ -236,10 +349,9 @@ void TalkLink::restoreLight() {
 
 LRESULT CALLBACK TalkLink::windowProc(HWND wnd, UINT msg, WPARAM wp,
                                       LPARAM lp) {
-  WindowProcEntry entry;
   if (isAttach(msg, lp)) {
     // NOLINTNEXTLINE(performance-no-int-to-ptr): an attach carries the HWND
-    link.service.store(reinterpret_cast<HWND>(wp));
+    useService(reinterpret_cast<HWND>(wp));
     return 0;
   }
   if (msg == WM_COPYDATA && wp == link.ledControlMsg && link.ledControlMsg) {

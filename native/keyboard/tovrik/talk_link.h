@@ -30,6 +30,13 @@ public:
   // True when a live service window is known, after a lookup by name if
   // none is.  A remembered window that has gone counts as unknown.
   static bool findService();
+  // True when no service window is known, or a post or send found the
+  // known one gone (a service that exited, or an attach that named no
+  // window).
+  static bool serviceLost();
+  // Looks a lost service up by name, at most a few times a second while
+  // none is found; true when one was found and is now the known window.
+  static bool findLostService();
   static void setSdkMode(int32_t mode);
   static void clearKeys();
   static void lightAllKeys();

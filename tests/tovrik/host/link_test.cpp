@@ -2,6 +2,7 @@
 // messages, attach and report handling, and a service that goes away.
 #include "tovrik_fixture.h"
 
+#include <atomic>
 #include <cstdio>
 
 using namespace tovrik;
@@ -122,11 +123,39 @@ TEST_F(LinkTest, ShortEmptyOrForeignReportsAreIgnored) {
   EXPECT_EQ(held(), "AB AB AB AB AB AB AB AB AB AB AB AB AB AB AB");
 }
 
-TEST_F(LinkTest, ReportDuringTheLoadingThreadsOwnSendDoesNotDeadlock) {
+// A window of the game's on the loading thread, whose handler draws.
+std::atomic<int> nestedSends{0};
+LRESULT CALLBACK drawingWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != WM_COPYDATA)
+    return DefWindowProcW(w, msg, wp, lp);
+  nestedSends++;
+  TalkLink::sendKeys(frameOf({1}));
+  return 0;
+}
+
+// While the loading thread waits in its own send it takes what is sent to
+// its windows: the service's report, and a message whose handler calls the
+// link again.  That inner call sends nothing rather than wait for the send
+// its own thread is in.
+TEST_F(LinkTest, MessagesTakenDuringTheLoadingThreadsOwnSendDoNotDeadlock) {
   std::vector<uint8_t> report(15, 0x5A);
   service->reportWhileHandling(TalkLink::ownWindow(), report);
   TalkLink::lightAllKeys(); // returns only once the echo has been taken
   EXPECT_EQ(held(), "5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A 5A");
+
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = drawingWindowProc;
+  wc.lpszClassName = L"game window";
+  RegisterClassExW(&wc);
+  HWND game = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, nullptr,
+                              nullptr, nullptr, nullptr);
+  service->reportWhileHandling(game, report);
+  service->clear();
+  TalkLink::clearKeys();
+  EXPECT_EQ(nestedSends.load(), 1);
+  EXPECT_EQ(expectBitmaps(1), (Lines{kAllOff}));
+  DestroyWindow(game);
 }
 
 TEST_F(LinkTest, ServiceThatExitsIsLookedUpAgain) {

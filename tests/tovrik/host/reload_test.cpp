@@ -5,8 +5,10 @@
 #include <jni.h>
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <string>
 
 #include "fake_service.h"
@@ -28,20 +30,48 @@ HWND linkWindow() {
 
 // Holds the loading thread inside the link's window procedure (which hands
 // this message on to DefWindowProcW) for 700 ms, well past the end of a
-// flash, and notes whether the window's procedure was swapped meanwhile.
+// flash, and notes whether the unload closed the window meanwhile, its last
+// step before the library goes.
 constexpr UINT kHoldMessage = WM_USER + 77;
-std::atomic<bool> swappedWhileInside{false};
+std::atomic<bool> closedWhileInside{false};
 
 void holdInsideWindowProc(HWND, UINT msg, WPARAM, LPARAM) {
   if (msg != kHoldMessage)
     return;
   for (int i = 0; i < 70; i++) {
     Sleep(10);
-    WNDCLASSEXW wc{};
-    if (GetClassInfoExW(nullptr, kLinkClass, &wc) &&
-        wc.lpfnWndProc == DefWindowProcW)
-      swappedWhileInside = true;
+    MSG m;
+    if (PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE) && m.message == WM_CLOSE)
+      closedWhileInside = true;
   }
+}
+
+// Holds a thread that handles kHoldMessage where `hook` is called until
+// `release`, saying when it is held.
+std::atomic<bool> held{false}, release{false};
+void holdUntilReleased(HWND, UINT msg, WPARAM, LPARAM) {
+  if (msg != kHoldMessage)
+    return;
+  held = true;
+  while (!release)
+    Sleep(1);
+}
+
+// Sends kHoldMessage to `wnd` from a thread of its own, so that the loading
+// thread, pumping, handles it.
+HANDLE sendHoldFromAnotherThread(HWND wnd) {
+  return CreateThread(
+      nullptr, 0,
+      [](LPVOID w) -> DWORD {
+        SendMessageW(static_cast<HWND>(w), kHoldMessage, 0, 0);
+        return 0;
+      },
+      wnd, 0, nullptr);
+}
+
+WNDPROC classProc() {
+  WNDCLASSEXW wc{};
+  return GetClassInfoExW(nullptr, kLinkClass, &wc) ? wc.lpfnWndProc : nullptr;
 }
 
 size_t bitmapCount(FakeService &s) {
@@ -68,6 +98,7 @@ TEST(Reload, FreeDuringAFlashThenLoadAgain) {
   Api api;
   ASSERT_TRUE(api.load(TOVRIK_LIBRARY));
   ASSERT_TRUE(api.init(nullptr, nullptr));
+  WNDPROC oldProc = classProc();
   api.onDamage(nullptr, nullptr);
   api.unload();
   EXPECT_TRUE(loaded()); // the flash worker holds it
@@ -81,11 +112,9 @@ TEST(Reload, FreeDuringAFlashThenLoadAgain) {
   HWND own = linkWindow();
   ASSERT_NE(own, nullptr);
   EXPECT_EQ(FindWindowExW(HWND_MESSAGE, own, kLinkClass, nullptr), nullptr);
-  WNDCLASSEXW wc;
-  ASSERT_TRUE(GetClassInfoExW(nullptr, kLinkClass, &wc));
-  Dl_info info{};
-  ASSERT_TRUE(dladdr(reinterpret_cast<void *>(wc.lpfnWndProc), &info));
-  EXPECT_NE(std::string(info.dli_fname).find("libTovrik"), std::string::npos);
+  // The class was taken back: its procedure is the new copy's.
+  EXPECT_NE(classProc(), nullptr);
+  EXPECT_NE(classProc(), oldProc);
   ASSERT_TRUE(api.init(nullptr, nullptr));
   service.attach(own, talk::registerIds().ledAttach, 1, true);
   api.update(nullptr, nullptr);
@@ -109,9 +138,94 @@ TEST(Reload, UnloadOnAWorkerWaitsForTheWindowProcedure) {
   hostwin_set_defproc_hook(holdInsideWindowProc);
   SendMessageW(own, kHoldMessage, 0, 0);
   hostwin_set_defproc_hook(nullptr);
-  EXPECT_FALSE(swappedWhileInside.load());
+  EXPECT_FALSE(closedWhileInside.load());
   EXPECT_TRUE(pumpUntil([] { return !loaded(); }));
   EXPECT_TRUE(pumpUntil([] { return linkWindow() == nullptr; }));
+}
+
+// The loading thread has looked the window's procedure up and not yet
+// called it when another thread frees the library: the call must still
+// land in code that exists (else this test crashes), and reach the default
+// procedure, not the freed library.
+TEST(Reload, UnloadBetweenLookupAndCallOfTheWindowProcedure) {
+  Api api;
+  ASSERT_TRUE(api.load(TOVRIK_LIBRARY));
+  HWND own = linkWindow();
+  held = release = false;
+  hostwin_set_dispatch_hook(holdUntilReleased);
+  HANDLE sender = sendHoldFromAnotherThread(own);
+  HANDLE unloader = CreateThread(
+      nullptr, 0,
+      [](LPVOID a) -> DWORD {
+        while (!held)
+          Sleep(1);
+        static_cast<Api *>(a)->unload();
+        release = true;
+        return 0;
+      },
+      &api, 0, nullptr);
+  EXPECT_TRUE(pumpUntil([] { return release.load(); }));
+  hostwin_set_dispatch_hook(nullptr);
+  EXPECT_FALSE(loaded());
+  EXPECT_TRUE(pumpUntil([] { return linkWindow() == nullptr; }));
+  for (HANDLE t : {sender, unloader}) {
+    WaitForSingleObject(t, INFINITE);
+    CloseHandle(t);
+  }
+}
+
+// The loading thread ended before the unload: the system took its window,
+// and the unload takes the class, whose procedure would otherwise outlive
+// the library.
+TEST(Reload, UnloadAfterTheLoadingThreadEnded) {
+  Api api;
+  HANDLE loader = CreateThread(
+      nullptr, 0,
+      [](LPVOID a) -> DWORD {
+        return static_cast<Api *>(a)->load(TOVRIK_LIBRARY) ? 0 : 1;
+      },
+      &api, 0, nullptr);
+  WaitForSingleObject(loader, INFINITE);
+  CloseHandle(loader);
+  ASSERT_NE(api.module, nullptr);
+  EXPECT_EQ(linkWindow(), nullptr);
+  EXPECT_NE(classProc(), nullptr);
+  api.unload();
+  EXPECT_FALSE(loaded());
+  EXPECT_EQ(classProc(), nullptr);
+}
+
+// A process that exits detaches its libraries with every other thread
+// stopped where it was, here the loading thread inside the window
+// procedure: the detach must neither wait for it nor touch the window.
+// Run in a child process, which exits with the held thread still inside.
+TEST(ReloadDeathTest, DetachWhileTheProcessExitsNeitherWaitsNorTouchesWindows) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  auto exitingDetach = [] {
+    alarm(10); // a detach that waits ends the child by SIGALRM
+    Api api;
+    if (!api.load(TOVRIK_LIBRARY))
+      std::_Exit(2);
+    HWND own = linkWindow();
+    hostwin_set_defproc_hook(holdUntilReleased);
+    HANDLE sender = sendHoldFromAnotherThread(own);
+    HANDLE unloader = CreateThread(
+        nullptr, 0,
+        [](LPVOID a) -> DWORD {
+          while (!held)
+            Sleep(1);
+          int windows = hostwin_live_windows();
+          hostwin_set_shutdown(1);
+          static_cast<Api *>(a)->unload();
+          std::_Exit(hostwin_live_windows() == windows && !loaded() ? 0 : 3);
+        },
+        &api, 0, nullptr);
+    (void)sender;
+    (void)unloader;
+    pumpUntil([] { return false; }, 20000);
+    std::_Exit(4);
+  };
+  EXPECT_EXIT(exitingDetach(), ::testing::ExitedWithCode(0), "");
 }
 
 } // namespace

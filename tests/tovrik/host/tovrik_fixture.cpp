@@ -13,6 +13,9 @@ void resetController() {
   s.health = 0.0f;
   s.armor = 0.0f;
   s.lastSentColor = 0x00FFFFFF;
+  s.colorStale = false;
+  s.handedBack = false;
+  s.colorPosted = false;
 }
 
 Lines lines(const std::vector<ServiceEvent> &all) {

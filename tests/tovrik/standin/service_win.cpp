@@ -16,6 +16,7 @@
 //   wParam 4: while handling each key bitmap, send back a 15-byte report of
 //             fill byte lParam before returning (-1: stop)
 //   wParam 5: quit
+//   wParam 6: take no message for lParam ms, as a hung service (post it)
 // The link window is the one named by the last discover, or else the first
 // message-only window of the link's class.
 #include "../../common/win_support.h"
@@ -65,6 +66,9 @@ LRESULT runCommand(standin::Service &s, WPARAM what, LPARAM arg) {
     return 0;
   case 5:
     DestroyWindow(s.window);
+    return 0;
+  case 6:
+    Sleep(static_cast<DWORD>(arg));
     return 0;
   }
   return 0;

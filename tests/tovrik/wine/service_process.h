@@ -88,6 +88,12 @@ public:
     return SendMessageW(window_, command(), what, arg);
   }
 
+  // The service takes no message for `ms` from about now.
+  void hang(DWORD ms) {
+    PostMessageW(window_, command(), 6, static_cast<LPARAM>(ms));
+    pumpFor(30);
+  }
+
   std::vector<LogLine> lines() const {
     std::vector<LogLine> out;
     FILE *f = std::fopen(log_.c_str(), "r");

@@ -185,7 +185,9 @@ TEST_CASE(potion_before_init_and_nothing_else) {
   CHECK(s.service.of("led-control").empty());
 }
 
-TEST_CASE(uninit_hands_back_and_stays_initialised) {
+// Off and on: a colour the service was given is given again after it had
+// the light back; white, never posted, is still left to it.
+TEST_CASE(uninit_hands_back_and_init_takes_again) {
   Session s;
   REQUIRE(s.ok);
   s.api.unInit(nullptr, nullptr);
@@ -195,6 +197,52 @@ TEST_CASE(uninit_hands_back_and_stays_initialised) {
   auto mode = s.service.of("led-control");
   CHECK(light.size() == 1 && light[0].rest == "0xFFFFFFFF 0x00000000");
   CHECK(mode.size() == 2 && mode[1].rest == "15 0");
+  CHECK(s.api.init(nullptr, nullptr) == JNI_TRUE);
+  s.api.update(nullptr, nullptr);
+  CHECK(s.nthKeys(4) == kWasd);
+  CHECK_EQ(s.service.of("light-control").size(), 1u);
+
+  s.api.setIlluminatedKeys(nullptr, nullptr, 1, 0x0000FF00);
+  s.api.update(nullptr, nullptr);
+  s.api.unInit(nullptr, nullptr);
+  CHECK(s.api.init(nullptr, nullptr) == JNI_TRUE);
+  s.api.update(nullptr, nullptr);
+  s.api.update(nullptr, nullptr);
+  CHECK(s.nthKeys(8) == kWasd);
+  light = s.service.of("light-control");
+  CHECK(light.size() == 4 && light[1].rest == "0x00010102 0x0000FF00" &&
+        light[2].rest == "0xFFFFFFFF 0x00000000" &&
+        light[3].rest == "0x00010102 0x0000FF00");
+}
+
+// A service that stops taking messages costs one short wait, not one per
+// frame, and the first update after it answers again draws the picture.
+TEST_CASE(hung_service_never_holds_the_game) {
+  Session s;
+  REQUIRE(s.ok);
+  s.service.hang(1500);
+  long long t0 = qpcMicros();
+  s.api.update(nullptr, nullptr);
+  long long first = qpcMicros() - t0, rest = 0;
+  for (int i = 0; i < 10; i++) {
+    pumpFor(20);
+    t0 = qpcMicros();
+    s.api.update(nullptr, nullptr);
+    rest += qpcMicros() - t0;
+  }
+  std::printf("  against a hung service: first update %lld us, ten more %lld "
+              "us\n",
+              first, rest);
+  CHECK_TIME(first < 300000);
+  CHECK_TIME(rest < 300000);
+  pumpFor(1600);
+  s.api.setShowHealth(nullptr, nullptr, JNI_TRUE);
+  s.api.updateHealthAndArmor(nullptr, nullptr, 1.0f, 0.0f);
+  size_t before = s.service.of("keys").size();
+  s.api.update(nullptr, nullptr);
+  auto k = s.service.waitFor("keys", before + 1);
+  CHECK(k.size() > before &&
+        k.back().rest == keys("FC C1 13 00 00 00 02 60 00 02 00 00 00 00 01"));
 }
 
 TEST_CASE(attach_needs_lparam_one) {
@@ -216,6 +264,15 @@ TEST_CASE(attach_needs_lparam_one) {
   s.api.update(nullptr, nullptr);
   CHECK_EQ(s.service.waitFor("keys", 3).size(), 3u);
   CHECK_EQ(other.of("keys").size(), 1u);
+  // An attach that leaves a handle of no window: the next update finds the
+  // service by name and takes it over.
+  other.run(1, 1);
+  other.stop();
+  s.api.update(nullptr, nullptr);
+  auto k = s.service.waitFor("keys", 5);
+  CHECK(k.size() == 5 && k[3].rest == kAllOff && k[4].rest == kWasd);
+  auto mode = s.service.of("led-control");
+  CHECK(mode.size() == 2 && mode[1].rest == "15 1");
 }
 
 TEST_CASE(reports_replace_all_bytes_short_ones_ignored) {
@@ -241,19 +298,29 @@ TEST_CASE(report_during_own_send_does_not_deadlock) {
   CHECK(s.nthKeys(3) == kWasdAfterAllOn);
 }
 
-TEST_CASE(service_restart_is_found_again) {
+// The service restarts, announcing nothing: update alone takes the new one
+// over, gives it the colour and draws.  init finds none while none runs.
+TEST_CASE(service_restart_is_taken_over_by_update) {
   Session s;
   REQUIRE(s.ok);
+  s.api.setIlluminatedKeys(nullptr, nullptr, 1, 0x0000FF00);
+  s.api.update(nullptr, nullptr);
   s.service.stop();
-  CHECK(s.api.init(nullptr, nullptr) == JNI_FALSE);
-  s.api.update(nullptr, nullptr); // not initialised now: silent
+  s.api.update(nullptr, nullptr); // none found: nothing anywhere
   ServiceProcess second;
   REQUIRE(second.start(servicePath));
-  CHECK(s.api.init(nullptr, nullptr) == JNI_TRUE);
+  pumpFor(300); // past the pause between lookups
   s.api.update(nullptr, nullptr);
+  // Posted and sent messages may reach the service in either order.
   auto k = second.waitFor("keys", 2);
+  auto mode = second.of("led-control");
+  auto light = second.of("light-control");
   CHECK(k.size() == 2 && k[0].rest == kAllOff && k[1].rest == kWasd);
-  CHECK_EQ(second.of("led-control").size(), 1u);
+  CHECK(mode.size() == 1 && mode[0].rest == "15 1");
+  CHECK(light.size() == 1 && light[0].rest == "0x00010102 0x0000FF00");
+  CHECK(mode.size() == 1 && light.size() == 1 && mode[0].us <= light[0].us);
+  second.stop();
+  CHECK(s.api.init(nullptr, nullptr) == JNI_FALSE);
 }
 
 TEST_CASE(damage_flash_sequence_and_steps) {
@@ -302,6 +369,7 @@ TEST_CASE(overlapping_flashes) {
 TEST_CASE(unload_mid_flash_and_load_again) {
   Session s;
   REQUIRE(s.ok);
+  WNDPROC oldProc = linkClassProc();
   s.api.onDamage(nullptr, nullptr);
   s.api.unload();
   CHECK(GetModuleHandleA("Tovrik.dll") != nullptr); // the worker holds it
@@ -318,13 +386,8 @@ TEST_CASE(unload_mid_flash_and_load_again) {
   HWND own = linkWindow();
   CHECK(own != nullptr);
   CHECK(FindWindowExW(HWND_MESSAGE, own, kLinkClass, nullptr) == nullptr);
-  WNDPROC proc = linkClassProc();
-  CHECK(proc != nullptr);
-  HMODULE owner = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(proc), &owner);
-  CHECK(owner == s.api.module);
+  WNDPROC proc = linkClassProc(); // the new copy took the class back
+  CHECK(proc != nullptr && proc != oldProc);
   CHECK(s.api.init(nullptr, nullptr) == JNI_TRUE);
   s.service.run(1, 1);
   s.api.setShowHealth(nullptr, nullptr, JNI_FALSE);
