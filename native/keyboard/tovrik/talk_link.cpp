@@ -39,7 +39,7 @@ const wchar_t kServiceName[] = L"TOVRIK TALK";
 constexpr WPARAM kPerKeyControlSelector = 15;
 constexpr WPARAM kRestoreSelector = 0xFFFFFFFF;
 constexpr UINT kSendTimeoutMs = 100;
-constexpr UINT kProbeTimeoutMs = 2;
+constexpr UINT kProbeTimeoutMs = 4;
 // Sent messages to the calling thread's own windows are handled while it
 // waits, as with SendMessageW; a service that the system already deems
 // hung, or whose thread ends, fails the send at once.

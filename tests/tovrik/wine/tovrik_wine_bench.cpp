@@ -1,7 +1,9 @@
 // Timings of the real DLL under Wine, each beside its floor in the same
 // process: update against a bare SendMessageW of the same WM_COPYDATA to
 // the same service process, onDamage against CreateThread + CloseHandle,
-// and the flash's steps against 100, 100 and 80 ms.
+// and the flash's steps against 100, 100 and 80 ms; then update against a
+// hung service, and how soon the loading thread's update follows another
+// thread's that held it back.
 // Usage: tovrik_wine_bench <Tovrik.dll> <tovrik_service.exe>
 #include <algorithm>
 #include <vector>
@@ -14,6 +16,68 @@
 namespace {
 
 DWORD WINAPI nothing(LPVOID) { return 0; }
+
+TovrikApi *shared;
+DWORD WINAPI otherUpdate(LPVOID) {
+  shared->update(nullptr, nullptr);
+  return 0;
+}
+
+// The service's times of its last two key bitmaps, apart.
+double lastGapUs(ServiceProcess &service, size_t count) {
+  auto k = service.waitFor("keys", count, 0);
+  return k.size() < 2
+             ? 0
+             : static_cast<double>(k[k.size() - 1].us - k[k.size() - 2].us);
+}
+
+// One update against a service that takes no message for two seconds, then
+// ten more 20 ms apart.
+void hungService(ServiceProcess &service, TovrikApi &api) {
+  service.hang(2000);
+  long long t0 = qpcMicros();
+  api.update(nullptr, nullptr);
+  long long first = qpcMicros() - t0, ten = 0;
+  for (int i = 0; i < 10; i++) {
+    pumpFor(20);
+    t0 = qpcMicros();
+    api.update(nullptr, nullptr);
+    ten += qpcMicros() - t0;
+  }
+  std::printf("hung service: one update %.2f ms, ten more %.2f ms in all\n",
+              static_cast<double>(first) / 1000.0,
+              static_cast<double>(ten) / 1000.0);
+  pumpFor(2100);
+}
+
+// Another thread's update waits 30 ms on a slow service, and this (the
+// loading) thread's update waits behind it.  The gap between the two
+// bitmaps the service gets, less that between two updates in a row on one
+// thread, is how late the loading thread's wait ended.
+void waitBehindAnotherSend(ServiceProcess &service, TovrikApi &api) {
+  shared = &api;
+  double worst = 0, sum = 0, floor = 1e30;
+  const int rounds = 20;
+  for (int i = 0; i < rounds; i++) {
+    api.update(nullptr, nullptr);
+    api.update(nullptr, nullptr);
+    size_t count = service.of("keys").size();
+    floor = std::min(floor, lastGapUs(service, count));
+    PostMessageW(service.window(), ServiceProcess::command(), 6, 30);
+    Sleep(5);
+    HANDLE other = CreateThread(nullptr, 0, otherUpdate, nullptr, 0, nullptr);
+    Sleep(5);
+    api.update(nullptr, nullptr);
+    WaitForSingleObject(other, INFINITE);
+    CloseHandle(other);
+    double gap = lastGapUs(service, count + 2);
+    worst = std::max(worst, gap);
+    sum += gap;
+  }
+  std::printf("loading thread behind another send: bitmaps %.3f ms apart on "
+              "average, %.3f ms at worst; %.3f ms from one thread\n",
+              sum / rounds / 1000.0, worst / 1000.0, floor / 1000.0);
+}
 
 template <typename Fn> double perCall(int n, Fn fn) {
   double best = 1e30;
@@ -74,6 +138,8 @@ int main(int argc, char **argv) {
   }
   report("update (until the service has it)", update, bare);
   report("onDamage (return)", damage, thread);
+  hungService(service, api);
+  waitBehindAnotherSend(service, api);
 
   double worst = 0;
   for (int flash = 0; flash < 5; flash++) {
