@@ -19,7 +19,10 @@
 // stalled, and each later send first asks it, for at most kProbeTimeoutMs,
 // whether it answers again, and is dropped when it does not.  So a hung
 // service costs the game one short wait, not one per frame, and the first
-// send after it answers again goes through.
+// send after it answers again goes through.  A service that is alive but
+// slower than the probe would never be sent to again, so now and then
+// (after one second, then two, up to eight) a send waits the whole
+// kSendTimeoutMs once more.
 #include "talk_link.h"
 
 #include <atomic>
@@ -39,7 +42,9 @@ const wchar_t kServiceName[] = L"TOVRIK TALK";
 constexpr WPARAM kPerKeyControlSelector = 15;
 constexpr WPARAM kRestoreSelector = 0xFFFFFFFF;
 constexpr UINT kSendTimeoutMs = 100;
-constexpr UINT kProbeTimeoutMs = 4;
+constexpr UINT kProbeTimeoutMs = 3;
+constexpr DWORD kFirstRetryMs = 1000;
+constexpr DWORD kLastRetryMs = 8000;
 // Sent messages to the calling thread's own windows are handled while it
 // waits, as with SendMessageW; a service that the system already deems
 // hung, or whose thread ends, fails the send at once.
@@ -61,8 +66,10 @@ struct LinkState {
   UINT lightAttachMsg = 0;
   UINT lightControlMsg = 0;
   std::atomic<HWND> service{nullptr};
-  std::atomic<bool> lost{false};    // the known service window is gone
-  std::atomic<bool> stalled{false}; // the last send to it timed out
+  std::atomic<bool> lost{false};     // the known service window is gone
+  std::atomic<bool> stalled{false};  // the last send to it timed out
+  std::atomic<DWORD> lastTimeout{0}; // when, by GetTickCount
+  std::atomic<DWORD> retryAfter{kFirstRetryMs};
   std::atomic<bool> lookedUp{false};
   std::atomic<DWORD> lastLookup{0};
   std::atomic<HWND> own{nullptr};
@@ -102,6 +109,34 @@ bool sendWithin(HWND to, UINT msg, WPARAM wp, LPARAM lp, UINT ms) {
   }
   noteFailure(to, true);
   return false;
+}
+
+// Whether a send to a stalled service should wait for it whole: when it
+// answers the probe, or when the next retry is due.
+bool worthWaitingFor(HWND to) {
+  if (!link.stalled.load())
+    return true;
+  DWORD since = GetTickCount() - link.lastTimeout.load();
+  if (since >= link.retryAfter.load()) {
+    DWORD next = link.retryAfter.load() * 2;
+    link.retryAfter.store(next < kLastRetryMs ? next : kLastRetryMs);
+    return true;
+  }
+  return sendWithin(to, WM_NULL, 0, 0, kProbeTimeoutMs);
+}
+
+void sendBitmap(HWND to, COPYDATASTRUCT &cds) {
+  if (!worthWaitingFor(to))
+    return;
+  bool wasStalled = link.stalled.load();
+  if (sendWithin(to, WM_COPYDATA, link.ledControlMsg,
+                 reinterpret_cast<LPARAM>(&cds), kSendTimeoutMs)) {
+    link.retryAfter.store(kFirstRetryMs);
+  } else if (link.stalled.load()) {
+    link.lastTimeout.store(GetTickCount());
+    if (!wasStalled)
+      link.retryAfter.store(kFirstRetryMs);
+  }
 }
 
 // The loading thread waits here when another thread holds the send lock:
@@ -152,9 +187,7 @@ void sendPayload(HWND to, const KeyBitmapPayload &payload) {
   cds.dwData = 0;
   cds.cbData = sizeof payload.bytes;
   cds.lpData = const_cast<uint8_t *>(payload.bytes);
-  if (!link.stalled.load() || sendWithin(to, WM_NULL, 0, 0, kProbeTimeoutMs))
-    sendWithin(to, WM_COPYDATA, link.ledControlMsg,
-               reinterpret_cast<LPARAM>(&cds), kSendTimeoutMs);
+  sendBitmap(to, cds);
 }
 
 // Composes under the bitmap lock and sends outside it, in send order.
