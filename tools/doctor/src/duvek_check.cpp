@@ -38,8 +38,13 @@ std::vector<Folder> searchOrder(const Options &options) {
   std::vector<Folder> folders;
   if (!options.javaDir.empty())
     addFolder(folders, options.javaDir, "beside java.exe");
+  // A 32-bit game on 64-bit Windows gets SysWOW64 for "system32"; naming
+  // it shows the player the folder that is really searched.
   char dir[MAX_PATH];
-  UINT n = GetSystemDirectoryA(dir, MAX_PATH);
+  BOOL wow64 = FALSE;
+  UINT n = IsWow64Process(GetCurrentProcess(), &wow64) && wow64
+               ? GetSystemWow64DirectoryA(dir, MAX_PATH)
+               : GetSystemDirectoryA(dir, MAX_PATH);
   if (n > 0 && n < MAX_PATH)
     addFolder(folders, dir, "system folder");
   n = GetWindowsDirectoryA(dir, MAX_PATH);
