@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Packs every DLL in dist/x86 and dist/x64 into
 # dist/velquor-keyboard-natives-<version>.jar (under natives/windows-x86/ and
-# natives/windows-x64/) and lists the DLLs and the jar in dist/SHA256SUMS.
+# natives/windows-x64/), with their digests (natives/windows.sha256) and the
+# loader eu.velquor.natives.KeyboardNatives compiled for Java 8, and lists
+# the DLLs, their debug files, the doctors and the jar in dist/SHA256SUMS.
+# The debug files and the doctors stay outside the jar.
 # The version is the one CMake configured into the mingw build trees.
 # Same DLLs, same jar bytes: entries in name order, one fixed date, our own
 # Created-By (jar would write its JDK's), and stored rather than deflated so
@@ -23,19 +26,36 @@ done
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-dlls=() entries=()
+dlls=() entries=() digests=() others=()
 for arch in x86 x64; do
   mkdir -p "$stage/natives/windows-$arch"
   for dll in "dist/$arch"/*.dll; do
     cp "$dll" "$stage/natives/windows-$arch/"
     dlls+=("${dll#dist/}")
+    digests+=("windows-$arch/${dll##*/}")
     entries+=(-C "$stage" "natives/windows-$arch/${dll##*/}")
+  done
+  for file in "dist/$arch"/*.dll.debug "dist/$arch"/*.exe; do
+    others+=("${file#dist/}")
   done
 done
 if [ ${#dlls[@]} -eq 0 ]; then
   echo "package.sh: no DLLs in dist/x86 or dist/x64" >&2
   exit 1
 fi
+
+# The loader, and the digests it checks each extracted DLL against.
+javac --release 8 -encoding UTF-8 -d "$stage/classes" \
+  loader/src/eu/velquor/natives/KeyboardNatives.java
+classes=()
+for class in "$stage"/classes/eu/velquor/natives/*.class; do
+  classes+=(-C "$stage/classes" "${class#"$stage"/classes/}")
+done
+{
+  echo "# velquor-keyboard-natives $version"
+  (cd "$stage/natives" && sha256sum "${digests[@]}")
+} >"$stage/natives/windows.sha256"
+entries=("${classes[@]}" "${entries[@]}" -C "$stage" natives/windows.sha256)
 
 cat >"$stage/MANIFEST.MF" <<MF
 Manifest-Version: 1.0
@@ -48,7 +68,7 @@ MF
 jar_name=velquor-keyboard-natives-$version.jar
 jar --create --file "$stage/$jar_name" --manifest "$stage/MANIFEST.MF" \
   --date=1980-01-01T00:00:02Z --no-compress "${entries[@]}"
-(cd dist && sha256sum "${dlls[@]}") >"$stage/SHA256SUMS"
+(cd dist && sha256sum "${dlls[@]}" "${others[@]}") >"$stage/SHA256SUMS"
 (cd "$stage" && sha256sum "$jar_name") >>"$stage/SHA256SUMS"
 
 rm -f dist/velquor-keyboard-natives-*.jar

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # check-dist.sh DIST VERSION: DIST holds one consistent release.  SHA256SUMS
-# verifies and lists exactly the DLLs of DIST/x86 and DIST/x64 and the jar;
-# the jar is the only one, named for VERSION, its manifest gives VERSION and
-# its entries are exactly those DLLs, byte for byte; the README names it.
+# verifies and lists exactly the DLLs of DIST/x86 and DIST/x64, their debug
+# files, the doctors and the jar; each DLL is stripped and names its debug
+# file; the jar is the only one, named for VERSION, its manifest gives
+# VERSION and its entries are exactly those DLLs, byte for byte, their
+# digests and the Java 8 loader class; the README names it.
 set -euo pipefail
 shopt -s nullglob
 export LC_ALL=C
@@ -14,6 +16,8 @@ fail() {
   failed=$((failed + 1))
 }
 cd "$dist"
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
 
 jars=(velquor-keyboard-natives-*.jar)
 if [ "${jars[*]}" != "$jar_name" ]; then
@@ -21,26 +25,46 @@ if [ "${jars[*]}" != "$jar_name" ]; then
 fi
 dlls=(x86/*.dll x64/*.dll)
 [ ${#dlls[@]} -gt 0 ] || fail "no DLLs in dist/x86 or dist/x64"
+others=(x86/*.dll.debug x64/*.dll.debug x86/*.exe x64/*.exe)
+for doctor in x86/velquor-doctor.exe x64/velquor-doctor.exe; do
+  [ -f "$doctor" ] || fail "no $doctor"
+done
+for dll in "${dlls[@]}"; do
+  sections=$(objdump -h "$dll")
+  grep -q ' \.debug_' <<<"$sections" && fail "$dll is not stripped"
+  [ -f "$dll.debug" ] || fail "no $dll.debug beside $dll"
+  objcopy --dump-section .gnu_debuglink="$tmp/link" "$dll" "$tmp/stripped" 2>/dev/null ||
+    : >"$tmp/link"
+  link=$(head -z -n 1 "$tmp/link" | tr -d '\0')
+  [[ $link == "${dll#*/}.debug"* ]] || fail "$dll names '$link' as its debug file"
+done
 
 sha256sum --check --strict --quiet SHA256SUMS || fail "SHA256SUMS does not verify"
 if ! diff <(awk '{print $2}' SHA256SUMS | sort) \
-  <(printf '%s\n' "${dlls[@]}" "${jars[@]}" | sort); then
-  fail "SHA256SUMS does not list exactly the DLLs and the jar (< listed, > present)"
+  <(printf '%s\n' "${dlls[@]}" "${others[@]}" "${jars[@]}" | sort); then
+  fail "SHA256SUMS does not list exactly the DLLs, debug files, doctors and jar (< listed, > present)"
 fi
 
 if [ -f "$jar_name" ]; then
-  tmp=$(mktemp -d)
-  trap 'rm -rf "$tmp"' EXIT
   (cd "$tmp" && jar --extract --file "$dist/$jar_name")
   entries=()
   for dll in "${dlls[@]}"; do # x86/Tovrik.dll: natives/windows-x86/Tovrik.dll
     entries+=("natives/windows-${dll%%/*}/${dll#*/}")
     cmp -s "$dll" "$tmp/${entries[-1]}" || fail "${entries[-1]} differs from dist/$dll"
   done
-  if ! diff <(jar --list --file "$jar_name" | sort) \
-    <(printf '%s\n' META-INF/ META-INF/MANIFEST.MF "${entries[@]}" | sort); then
-    fail "jar entries differ from the DLLs of dist/ (< jar, > expected)"
+  loader=eu/velquor/natives/KeyboardNatives.class
+  if ! diff <(jar --list --file "$jar_name" | grep -v '^eu/velquor/natives/KeyboardNatives\$' | sort) \
+    <(printf '%s\n' META-INF/ META-INF/MANIFEST.MF "${entries[@]}" $loader \
+      natives/windows.sha256 | sort); then
+    fail "jar entries differ from the DLLs of dist/ and the loader (< jar, > expected)"
   fi
+  # Class file major version 52: Java 8.
+  [ "$(od -An -tu1 -j6 -N2 "$tmp/$loader" 2>/dev/null | tr -s ' ')" = " 0 52" ] ||
+    fail "$loader is not compiled for Java 8"
+  (cd "$tmp/natives" && sed 1d windows.sha256 | sha256sum --check --strict --quiet) ||
+    fail "natives/windows.sha256 does not verify the jar's DLLs"
+  [ "$(($(wc -l <"$tmp/natives/windows.sha256") - 1))" = ${#dlls[@]} ] ||
+    fail "natives/windows.sha256 does not list every DLL"
   if ! tr -d '\r' <"$tmp/META-INF/MANIFEST.MF" | grep -qx "Implementation-Version: $version"; then
     fail "manifest lacks Implementation-Version: $version"
   fi

@@ -1,7 +1,8 @@
-// The version resource of every DLL in dist/ as Windows reads it: the
-// project's version, the DLL's own name, its Java class and its build, the
-// build matching both the dist/ folder and the PE machine type.
-#include "pe_version.h"
+// The version resource and export table of every DLL in dist/ as Windows
+// reads them: the project's version, the DLL's own name, its Java class and
+// its build, the build matching both the dist/ folder and the PE machine
+// type, and exactly the exports of the library's list.
+#include "pe_file.h"
 #include "release_expected.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,16 @@ std::vector<uint8_t> readFile(const std::string &path) {
   if (!in)
     throw std::runtime_error("cannot open " + path);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> readLines(const std::string &path) {
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty())
+      lines.push_back(line);
+  std::sort(lines.begin(), lines.end());
+  return lines;
 }
 
 // "x86/Tovrik.dll"-style paths of the DLLs in dist/x86 and dist/x64.
@@ -47,12 +58,18 @@ TEST(VersionResource, EveryDistDllNamesVersionFileClassAndBuild) {
                                            kVersionPatch, 0};
   for (const std::string &dll : dlls) {
     SCOPED_TRACE(dll + " (stale? scripts/build.sh rebuilds dist/)");
-    pe_version::VersionInfo info;
-    ASSERT_NO_THROW(info = pe_version::read(readFile(kDistDir + ("/" + dll))));
+    pe_file::VersionInfo info;
+    std::vector<std::string> exports;
+    const std::vector<uint8_t> bytes = readFile(kDistDir + ("/" + dll));
+    ASSERT_NO_THROW(info = pe_file::readVersion(bytes));
+    ASSERT_NO_THROW(exports = pe_file::readExports(bytes));
+    std::sort(exports.begin(), exports.end());
     std::string arch = dll.substr(0, 3);
     std::string file = dll.substr(4);
 
-    EXPECT_EQ(info.machine, arch == "x86" ? 0x14C : 0x8664);
+    EXPECT_EQ(info.machine,
+              arch == "x86" ? pe_file::kMachineX86 : pe_file::kMachineX64);
+    EXPECT_EQ(pe_file::readMachine(bytes), info.machine);
     EXPECT_EQ(info.fileType, 2u); // VFT_DLL
     EXPECT_EQ(info.fileVersion, version);
     EXPECT_EQ(info.productVersion, version);
@@ -65,8 +82,10 @@ TEST(VersionResource, EveryDistDllNamesVersionFileClassAndBuild) {
         [&](const ExpectedDescription &d) { return dll == d.dll; });
     if (row == std::end(kDescriptions))
       ADD_FAILURE() << "not in the table of JNI libraries in CMakeLists.txt";
-    else
+    else {
       EXPECT_EQ(info.strings["FileDescription"], row->description);
+      EXPECT_EQ(exports, readLines(row->exports));
+    }
   }
 }
 
@@ -81,14 +100,20 @@ TEST(VersionResource, ReaderRejectsDamagedFiles) {
   ASSERT_NE(at, dll.end());
 
   std::vector<uint8_t> cut(dll.begin(), at + 8);
-  EXPECT_THROW(pe_version::read(cut), std::runtime_error);
+  EXPECT_THROW(pe_file::readVersion(cut), std::runtime_error);
+  const std::string name = "Java_"; // the first export name, cut short
+  auto names = std::search(dll.begin(), dll.end(), name.begin(), name.end());
+  ASSERT_NE(names, dll.end());
+  EXPECT_THROW(pe_file::readExports({dll.begin(), names + 3}),
+               std::runtime_error);
   std::vector<uint8_t> badSignature = dll;
   badSignature[at - dll.begin()] ^= 0xFF;
-  EXPECT_THROW(pe_version::read(badSignature), std::runtime_error);
+  EXPECT_THROW(pe_file::readVersion(badSignature), std::runtime_error);
   std::vector<uint8_t> headerOnly(dll.begin(), dll.begin() + 0x40);
-  EXPECT_THROW(pe_version::read(headerOnly), std::runtime_error);
-  EXPECT_THROW(pe_version::read({}), std::runtime_error);
-  EXPECT_THROW(pe_version::read(readFile("/proc/self/exe")),
+  EXPECT_THROW(pe_file::readVersion(headerOnly), std::runtime_error);
+  EXPECT_THROW(pe_file::readVersion({}), std::runtime_error);
+  EXPECT_THROW(pe_file::readMachine(headerOnly), std::runtime_error);
+  EXPECT_THROW(pe_file::readVersion(readFile("/proc/self/exe")),
                std::runtime_error);
 }
 

@@ -1,8 +1,9 @@
-#include "pe_version.h"
+#include "pe_file.h"
 
+#include <algorithm>
 #include <stdexcept>
 
-namespace pe_version {
+namespace pe_file {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -115,37 +116,85 @@ void split(uint32_t ms, uint32_t ls, std::array<uint16_t, 4> &out) {
          static_cast<uint16_t>(ls >> 16), static_cast<uint16_t>(ls)};
 }
 
-} // namespace
+// The headers every reader needs: machine, sections and data directories.
+struct Image {
+  uint16_t machine = 0;
+  std::vector<Section> sections;
+  size_t dirs = 0;       // offset of the first data directory
+  uint32_t dirCount = 0; // how many the optional header declares
+};
 
-VersionInfo read(const Bytes &b) {
-  VersionInfo info;
+Image image(const Bytes &b) {
+  Image img;
   if (u16(b, 0) != 0x5A4D) // "MZ"
     fail("no DOS header");
   size_t pe = u32(b, 0x3C);
   if (u32(b, pe) != 0x4550) // "PE\0\0"
     fail("no PE signature");
-  info.machine = u16(b, pe + 4);
+  img.machine = u16(b, pe + 4);
   unsigned sectionCount = u16(b, pe + 6);
   size_t optional = pe + 24;
   size_t optionalSize = u16(b, pe + 20);
   uint16_t magic = u16(b, optional);
   if (magic != 0x10B && magic != 0x20B)
     fail("neither a PE32 nor a PE32+ optional header");
-  // Data directories: after 96 bytes in PE32, 112 in PE32+; the resource
-  // directory is the third.
-  size_t dirs = optional + (magic == 0x10B ? 96 : 112);
-  uint32_t dirCount = u32(b, dirs - 4);
-  if (dirCount < 3)
-    fail("no resource data directory");
-  uint32_t rsrcRva = u32(b, dirs + 16);
-  if (rsrcRva == 0)
-    fail("no resources");
-
-  std::vector<Section> sections;
+  // Data directories: after 96 bytes in PE32, 112 in PE32+.
+  img.dirs = optional + (magic == 0x10B ? 96 : 112);
+  img.dirCount = u32(b, img.dirs - 4);
   for (unsigned i = 0; i < sectionCount; i++) {
     size_t s = optional + optionalSize + 40 * size_t{i};
-    sections.push_back({u32(b, s + 12), u32(b, s + 16), u32(b, s + 20)});
+    img.sections.push_back({u32(b, s + 12), u32(b, s + 16), u32(b, s + 20)});
   }
+  return img;
+}
+
+// The RVA of data directory `index`, 0 when the file has none.
+uint32_t directory(const Bytes &b, const Image &img, uint32_t index) {
+  return index < img.dirCount ? u32(b, img.dirs + 8 * size_t{index}) : 0;
+}
+
+std::string cString(const Bytes &b, size_t at) {
+  std::string s;
+  for (;; at++) {
+    auto c = static_cast<char>(le(b, at, 1));
+    if (c == 0)
+      return s;
+    if (s.size() >= 4096)
+      fail("export name without its terminator");
+    s += c;
+  }
+}
+
+} // namespace
+
+uint16_t readMachine(const Bytes &b) { return image(b).machine; }
+
+std::vector<std::string> readExports(const Bytes &b) {
+  Image img = image(b);
+  uint32_t rva = directory(b, img, 0);
+  std::vector<std::string> names;
+  if (rva == 0)
+    return names;
+  size_t exports = fileOffset(img.sections, rva);
+  uint32_t count = u32(b, exports + 24);
+  size_t table = fileOffset(img.sections, u32(b, exports + 32));
+  if (count > (b.size() - std::min(table, b.size())) / 4)
+    fail("export name table overruns the file");
+  for (uint32_t i = 0; i < count; i++)
+    names.push_back(
+        cString(b, fileOffset(img.sections, u32(b, table + 4 * size_t{i}))));
+  return names;
+}
+
+VersionInfo readVersion(const Bytes &b) {
+  VersionInfo info;
+  Image img = image(b);
+  info.machine = img.machine;
+  // The resource directory is the third.
+  uint32_t rsrcRva = directory(b, img, 2);
+  if (rsrcRva == 0)
+    fail("no resources");
+  const std::vector<Section> &sections = img.sections;
   size_t rsrc = fileOffset(sections, rsrcRva);
 
   // Three levels: type RT_VERSION (16), the first name, the first language.
@@ -183,4 +232,4 @@ VersionInfo read(const Bytes &b) {
   return info;
 }
 
-} // namespace pe_version
+} // namespace pe_file

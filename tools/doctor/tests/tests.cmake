@@ -1,0 +1,24 @@
+# The doctor under Wine against the stand-ins: one program runs every
+# setup in-process (a ready one and one per kind of finding) and starts the
+# doctor itself once, for its command line and exit status.
+# What tests/CMakeLists.txt sets in its own scope for its Wine functions.
+set(VELQUOR_TESTS_DIR ${CMAKE_SOURCE_DIR}/tests)
+set(VELQUOR_WINE_RUN ${VELQUOR_TESTS_DIR}/common/wine-run.sh)
+get_target_property(DOCTOR_OTHER_BITNESS tovrik_service_peer OUTPUT)
+if(VELQUOR_ARCH STREQUAL x86)
+  set(DOCTOR_SERVICE ${DOCTOR_OTHER_BITNESS})
+else()
+  set(DOCTOR_SERVICE $<TARGET_FILE:tovrik_service>)
+endif()
+add_executable(doctor_wine_test ${CMAKE_CURRENT_LIST_DIR}/doctor_wine_test.cpp)
+target_include_directories(doctor_wine_test PRIVATE
+  ${CMAKE_SOURCE_DIR}/tests/common ${CMAKE_SOURCE_DIR}/tests/tovrik/wine
+  ${CMAKE_SOURCE_DIR}/tests/ulvoran/wine)
+target_link_libraries(doctor_wine_test PRIVATE doctor_core advapi32 user32)
+add_dependencies(doctor_wine_test velquor_doctor tovrik_service
+  tovrik_service_peer dvglow_complete dvglow_no_querydevice
+  ulvo_engine_complete ulvo_engine_noflash)
+velquor_wine_test(doctor_wine_${VELQUOR_ARCH} doctor_wine_test
+  $<TARGET_FILE:velquor_doctor> ${DOCTOR_SERVICE} ${DOCTOR_OTHER_BITNESS}
+  $<TARGET_FILE:dvglow_complete> $<TARGET_FILE:dvglow_no_querydevice>
+  $<TARGET_FILE:ulvo_engine_complete> $<TARGET_FILE:ulvo_engine_noflash>)
