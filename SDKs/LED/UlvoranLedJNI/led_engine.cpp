@@ -6,28 +6,6 @@
 
 namespace ulvoran {
 
-const char *const kLedEntryNames[kLedEntryCount] = {
-    "UlvoLedInit",
-    "UlvoLedSetTargetDevice",
-    "UlvoLedSaveCurrentLighting",
-    "UlvoLedSetLighting",
-    "UlvoLedRestoreLighting",
-    "UlvoLedFlashLighting",
-    "UlvoLedPulseLighting",
-    "UlvoLedSetLightingFromBitmap",
-    "UlvoLedSetLightingForKeyWithScanCode",
-    "UlvoLedSetLightingForKeyWithHidCode",
-    "UlvoLedSetLightingForKeyWithQuartzCode",
-    "UlvoLedSetLightingForKeyWithKeyName",
-    "UlvoLedPulseSingleKey",
-    "UlvoLedFlashSingleKey",
-    "UlvoLedStopEffectsOnKey",
-    "UlvoLedSaveLightingForKey",
-    "UlvoLedRestoreLightingForKey",
-    "UlvoLedStopEffects",
-    "UlvoLedShutdown",
-};
-
 namespace {
 
 const char kEngineKey[] = "SOFTWARE\\Classes\\CLSID\\"

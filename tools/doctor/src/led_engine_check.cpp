@@ -3,6 +3,7 @@
 // entry points.  The doctor reads the value in both views, as the binding
 // would (at most 260 bytes, not expanded), and the file it names.
 #include "doctor.h"
+#include "led_engine.h"
 #include "led_engine_key.h"
 
 #include <windows.h>
@@ -10,28 +11,8 @@
 namespace doctor {
 namespace {
 
-const char *const kEntryPoints[] = {
-    "UlvoLedInit",
-    "UlvoLedSetTargetDevice",
-    "UlvoLedSaveCurrentLighting",
-    "UlvoLedSetLighting",
-    "UlvoLedRestoreLighting",
-    "UlvoLedFlashLighting",
-    "UlvoLedPulseLighting",
-    "UlvoLedSetLightingFromBitmap",
-    "UlvoLedSetLightingForKeyWithScanCode",
-    "UlvoLedSetLightingForKeyWithHidCode",
-    "UlvoLedSetLightingForKeyWithQuartzCode",
-    "UlvoLedSetLightingForKeyWithKeyName",
-    "UlvoLedPulseSingleKey",
-    "UlvoLedFlashSingleKey",
-    "UlvoLedStopEffectsOnKey",
-    "UlvoLedSaveLightingForKey",
-    "UlvoLedRestoreLightingForKey",
-    "UlvoLedStopEffects",
-    "UlvoLedShutdown",
-};
-constexpr size_t kEntryCount = sizeof kEntryPoints / sizeof *kEntryPoints;
+const char *const *const kEntryPoints = ulvoran::kLedEntryNames;
+constexpr size_t kEntryCount = ulvoran::kLedEntryCount;
 constexpr DWORD kPathCapacity = 260; // the binding's buffer
 
 struct Registration {
