@@ -57,6 +57,26 @@ void holdUntilReleased(HWND, UINT msg, WPARAM, LPARAM) {
     Sleep(1);
 }
 
+// Frees the library on a thread of its own once a thread is held.  With
+// `exiting` it plays a process that exits, and ends it: with 0 when the
+// detach left every window as it was.
+struct Unload {
+  Api *api;
+  bool exiting;
+};
+DWORD WINAPI unloadOnceHeld(LPVOID arg) {
+  auto *u = static_cast<Unload *>(arg);
+  while (!held)
+    Sleep(1);
+  int windows = hostwin_live_windows();
+  hostwin_set_shutdown(u->exiting);
+  u->api->unload();
+  if (u->exiting)
+    std::_Exit(hostwin_live_windows() == windows && !loaded() ? 0 : 3);
+  release = true;
+  return 0;
+}
+
 // Sends kHoldMessage to `wnd` from a thread of its own, so that the loading
 // thread, pumping, handles it.
 HANDLE sendHoldFromAnotherThread(HWND wnd) {
@@ -154,16 +174,9 @@ TEST(Reload, UnloadBetweenLookupAndCallOfTheWindowProcedure) {
   held = release = false;
   hostwin_set_dispatch_hook(holdUntilReleased);
   HANDLE sender = sendHoldFromAnotherThread(own);
-  HANDLE unloader = CreateThread(
-      nullptr, 0,
-      [](LPVOID a) -> DWORD {
-        while (!held)
-          Sleep(1);
-        static_cast<Api *>(a)->unload();
-        release = true;
-        return 0;
-      },
-      &api, 0, nullptr);
+  Unload unload{&api, false};
+  HANDLE unloader =
+      CreateThread(nullptr, 0, unloadOnceHeld, &unload, 0, nullptr);
   EXPECT_TRUE(pumpUntil([] { return release.load(); }));
   hostwin_set_dispatch_hook(nullptr);
   EXPECT_FALSE(loaded());
@@ -209,17 +222,9 @@ TEST(ReloadDeathTest, DetachWhileTheProcessExitsNeitherWaitsNorTouchesWindows) {
     HWND own = linkWindow();
     hostwin_set_defproc_hook(holdUntilReleased);
     HANDLE sender = sendHoldFromAnotherThread(own);
-    HANDLE unloader = CreateThread(
-        nullptr, 0,
-        [](LPVOID a) -> DWORD {
-          while (!held)
-            Sleep(1);
-          int windows = hostwin_live_windows();
-          hostwin_set_shutdown(1);
-          static_cast<Api *>(a)->unload();
-          std::_Exit(hostwin_live_windows() == windows && !loaded() ? 0 : 3);
-        },
-        &api, 0, nullptr);
+    Unload unload{&api, true};
+    HANDLE unloader =
+        CreateThread(nullptr, 0, unloadOnceHeld, &unload, 0, nullptr);
     (void)sender;
     (void)unloader;
     pumpUntil([] { return false; }, 20000);
