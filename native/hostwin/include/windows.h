@@ -30,7 +30,8 @@
  * - SendMessageTimeoutW ignores SMTO_ABORTIFHUNG and SMTO_ERRORONEXIT, and a
  *   message it gave up on before the receiver took it is never delivered
  *   (Windows still delivers it later).  MsgWaitForMultipleObjectsEx wakes
- *   only for its handles and for messages sent to the thread.
+ *   only for its handles and for messages sent to the thread, waiting or
+ *   not, as with MWMO_INPUTAVAILABLE.
  * - Handles are threads and events only.  VirtualAlloc and VirtualProtect
  *   know read-write and execute-read pages.  GetModuleHandleW knows only
  *   "ntdll.dll", which is this stand-in: RtlDllShutdownInProgress is false
@@ -187,6 +188,7 @@ typedef struct tagMSG {
 #define SMTO_ABORTIFHUNG 0x0002
 #define SMTO_ERRORONEXIT 0x0020
 #define QS_SENDMESSAGE 0x0040
+#define MWMO_INPUTAVAILABLE 0x0004
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
 #define ERROR_TIMEOUT 1460L
 #define GCLP_WNDPROC (-24)

@@ -148,11 +148,12 @@ void waitForSendLockPumping() {
     if (TryAcquireSRWLockExclusive(&link.sendLock))
       break;
     DWORD handles = link.sendFreed ? 1 : 0;
-    MsgWaitForMultipleObjectsEx(handles, &link.sendFreed,
-                                handles ? kSendTimeoutMs : 1, QS_SENDMESSAGE,
-                                0);
+    DWORD woke = MsgWaitForMultipleObjectsEx(
+        handles, &link.sendFreed, handles ? kSendTimeoutMs : 1, QS_SENDMESSAGE,
+        MWMO_INPUTAVAILABLE);
     MSG msg;
-    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    if (woke != WAIT_OBJECT_0 || !handles)
+      PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   }
   link.ownerWaiting.store(false);
 }
