@@ -71,16 +71,19 @@ native) note=" (32-bit programs run natively)" ;;
 emulated) note=" (32-bit programs emulated by qemu-i386)" ;;
 *) note=" (32-bit programs cannot run here: $VELQUOR_WINE32_WHY)" ;;
 esac
-# One Wine server for both Wine layers, kept up from program to program,
-# so that Wine's own services start once rather than with every test
-# program.  Both prefixes are made before it starts: the virtual keyboards'
-# X11 prefix is a copy of the main one, taken once no server uses that.
+# One Wine server for both Wine layers, kept up with Wine's own services
+# from program to program, so that these start once rather than with every
+# test program.  The prefixes are made first (the virtual keyboards' X11
+# one is a copy of the main one, taken while no server uses that), and the
+# services start here, where they hold no test's output open.
+start=$SECONDS
 (
-  source tests/common/wine-env.sh
   VELQUOR_WINEPREFIX=$PWD/build/wine-prefix-x11 VELQUOR_WINE_GRAPHICS=x11 \
     source tests/common/wine-env.sh
-)
-WINEPREFIX=$PWD/build/wine-prefix wineserver -p
+  source tests/common/wine-env.sh
+  wineserver -p && "$wine64" cmd /c exit
+) </dev/null >/dev/null 2>&1 || true
+summary+=("wine set-up: prefixes and server in $((SECONDS - start)) s")
 layer wine-x64 mingw-x64 "$note" -j1
 layer wine-x86 mingw-x86 "$note" -j1
 wine32_end
