@@ -76,6 +76,9 @@ esac
 # test program.  The prefixes are made first (the virtual keyboards' X11
 # one is a copy of the main one, taken while no server uses that), and the
 # services start here, where they hold no test's output open.
+echo "== wine set-up"
+[ -f build/wine-prefix/.velquor-ready ] ||
+  echo "making the Wine prefix: seconds, minutes where 32-bit code is emulated"
 start=$SECONDS
 (
   VELQUOR_WINEPREFIX=$PWD/build/wine-prefix-x11 VELQUOR_WINE_GRAPHICS=x11 \
