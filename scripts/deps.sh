@@ -21,6 +21,9 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 # wine32 is an i386 package.
 dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+echo "installing ${#missing[@]} Debian packages: ${missing[*]}" >&2
+echo "(a first run downloads and installs them; this takes a few minutes)" >&2
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+echo "packages installed in $SECONDS s" >&2

@@ -1,22 +1,27 @@
 #!/usr/bin/env bash
 # Fuzzes every input the libraries take from outside: builds the libFuzzer
 # targets of tests/fuzz with clang under AddressSanitizer and UBSan, runs
-# each for FUZZ_SECONDS (20) from its seed corpus, and reports executions and
-# coverage.  A crash fails its target; the input is kept in build/fuzz/crashes.
+# each from its seed corpus, and reports executions and coverage.  A crash
+# fails its target; the input is kept in build/fuzz/crashes.
+#   scripts/fuzz.sh          5 s a target (the test command's run)
+#   scripts/fuzz.sh --long   120 s a target; FUZZ_SECONDS=N sets any time
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${FUZZ_SECONDS:-20}
+seconds=${FUZZ_SECONDS:-5}
+[ "${1:-}" = --long ] && seconds=${FUZZ_SECONDS:-120}
 dir=build/fuzz
 targets=(fuzz_tovrik_link fuzz_tovrik_frame fuzz_duvek_compose fuzz_led_registry
   fuzz_led_bitmap fuzz_preview_session)
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -O1 -g"
 
 mkdir -p "$dir/crashes"
+start=$SECONDS
 cmake --preset host -B "$dir" -DBUILD_TESTING=ON -DVELQUOR_FUZZ=ON \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" >"$dir/build.log" 2>&1
 cmake --build "$dir" -j2 --target "${targets[@]}" >>"$dir/build.log" 2>&1 ||
   { tail -n 40 "$dir/build.log"; echo "0 passed, ${#targets[@]} failed"; exit 1; }
+echo "built in $((SECONDS - start)) s; fuzzing each target for $seconds s"
 
 passed=0
 failed=0

@@ -33,13 +33,14 @@ wine_exe() {
 # half of the set-up fails and 64-bit programs still work; it is done again
 # once they can (natively, or under qemu-i386 registered by wine32_begin).
 [ -n "${VELQUOR_WINE32:-}" ] || wine32_mode
-# Another prefix of the project starts as a copy of the main one where that
-# is made: a copy takes seconds, making one minutes where 32-bit code is
-# emulated.
+# Another prefix of the project (the preview's, the virtual keyboards') is
+# a copy of the main one, which is made first: a copy takes seconds, making
+# one many seconds, minutes where 32-bit code is emulated.
 ready=$WINEPREFIX/.velquor-ready
 base=$repo/build/wine-prefix
 if [ ! -f "$ready" ]; then
-  if [ "$WINEPREFIX" != "$base" ] && [ -f "$base/.velquor-ready" ]; then
+  if [ "$WINEPREFIX" != "$base" ]; then
+    (VELQUOR_WINEPREFIX=$base VELQUOR_WINE_GRAPHICS=null source "${BASH_SOURCE[0]}")
     WINEPREFIX=$base wineserver -w
     rm -rf "$WINEPREFIX" && cp -a "$base" "$WINEPREFIX"
   else

@@ -1,9 +1,9 @@
 // The Tovrik link's window procedure with anything a process can send it: a
-// WM_COPYDATA of any wParam, dwData and cbData, with data or without, and
-// attach messages (and any other registered id) with any wParam and
-// lParam; then a frame sent through
-// whatever service handle that left.  A report changes the held bitmap only
-// when it carries a whole bitmap, and then to its first 15 bytes.
+// WM_COPYDATA of any wParam, dwData and cbData, with data or without, or
+// with no COPYDATASTRUCT at all; attach messages (and any other registered
+// id) with any wParam and lParam; then a frame sent through whatever service
+// handle that left.  A report changes the held bitmap only when it carries a
+// whole bitmap, and then to its first 15 bytes.
 #include <windows.h>
 
 #include <cstring>
@@ -27,11 +27,12 @@ void sendCopyData(FuzzInput &in) {
   std::vector<uint8_t> bytes(in.data, in.data + in.size);
   cds.cbData = static_cast<DWORD>(bytes.size());
   cds.lpData = (how & 2) ? nullptr : bytes.data();
+  // A null lParam (no COPYDATASTRUCT at all) must be ignored, not read.
+  LPARAM lp = (how & 4) ? 0 : reinterpret_cast<LPARAM>(&cds);
   LedBitmap before = TalkLink::heldBitmap();
-  SendMessageW(TalkLink::ownWindow(), WM_COPYDATA, wp,
-               reinterpret_cast<LPARAM>(&cds));
+  SendMessageW(TalkLink::ownWindow(), WM_COPYDATA, wp, lp);
   LedBitmap after = TalkLink::heldBitmap();
-  bool taken = wp == ledControl && cds.lpData && bytes.size() >= 15;
+  bool taken = wp == ledControl && lp && cds.lpData && bytes.size() >= 15;
   FUZZ_REQUIRE(std::memcmp(after.bytes, taken ? bytes.data() : before.bytes,
                            sizeof after.bytes) == 0);
 }

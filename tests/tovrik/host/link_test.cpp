@@ -22,6 +22,7 @@ std::string held() {
 }
 
 using LinkTest = ServiceTest;
+std::atomic<int> posts{0};
 
 TEST(LinkOpen, MakesOneMessageOnlyWindowOfItsClass) {
   HWND own = TalkLink::ownWindow();
@@ -163,9 +164,21 @@ TEST_F(LinkTest, ServiceThatExitsIsLookedUpAgain) {
   service.reset();
   EXPECT_FALSE(IsWindow(first));
   EXPECT_FALSE(TalkLink::findService());
+  // No service: nothing changes and nothing is posted anywhere, not even
+  // to this thread's own queue (where a post to a null window would go).
   std::string before = held();
-  TalkLink::lightAllKeys(); // no service: nothing changes
+  pumpUntil([] { return false; }, 1); // what was queued before
+  hostwin_set_post_hook([](HWND, UINT, WPARAM, LPARAM) { posts++; });
+  TalkLink::lightAllKeys();
   TalkLink::sendKeys(frameOf({0}));
+  TalkLink::clearKeys();
+  TalkLink::postLight(1, 1, 2, 255, 0, 0);
+  TalkLink::restoreLight();
+  TalkLink::setSdkMode(1);
+  hostwin_set_post_hook(nullptr);
+  MSG queued;
+  EXPECT_FALSE(PeekMessageW(&queued, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(posts.load(), 0);
   EXPECT_EQ(held(), before);
 
   service = std::make_unique<FakeService>();
