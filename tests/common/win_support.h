@@ -1,7 +1,7 @@
 // What the Windows-side test programs, the stand-ins and the preview's
-// player share: one clock, one message pump and one way to hand a host
-// path to Windows.  Header-only, so a one-file program built for the other
-// bitness can include it too.
+// player share: one clock, one timing loop, one message pump and one way
+// to hand a host path to Windows.  Header-only, so a one-file program built for
+// the other bitness can include it too.
 #ifndef VELQUOR_WIN_SUPPORT_H
 #define VELQUOR_WIN_SUPPORT_H
 
@@ -21,6 +21,20 @@ inline int64_t qpcMicros() {
   QueryPerformanceCounter(&c);
   return c.QuadPart / f.QuadPart * 1000000 +
          c.QuadPart % f.QuadPart * 1000000 / f.QuadPart;
+}
+
+// Microseconds per call of fn() over n calls in a row.  The benchmarks
+// alternate rounds of a call and of its floor and keep each one's best, so
+// that a busy machine weighs on both alike.
+template <typename Fn> double perCall(int n, Fn fn) {
+  LARGE_INTEGER f, t0, t1;
+  QueryPerformanceFrequency(&f);
+  QueryPerformanceCounter(&t0);
+  for (int i = 0; i < n; i++)
+    fn();
+  QueryPerformanceCounter(&t1);
+  return static_cast<double>(t1.QuadPart - t0.QuadPart) * 1e6 /
+         static_cast<double>(f.QuadPart) / n;
 }
 
 // Dispatches every message waiting for this thread, sent or posted.

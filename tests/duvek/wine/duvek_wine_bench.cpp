@@ -32,13 +32,6 @@ __attribute__((noinline)) int floorFrame() {
   return entry(8, block, nullptr);
 }
 
-template <typename Fn> double timeRound(Fn fn, int n) {
-  double t0 = static_cast<double>(qpcMicros());
-  for (int i = 0; i < n; i++)
-    fn();
-  return (static_cast<double>(qpcMicros()) - t0) * 1e3 / n;
-}
-
 } // namespace
 
 int main(int argc, char **argv) {
@@ -56,18 +49,16 @@ int main(int argc, char **argv) {
       reinterpret_cast<void (*)(void)>(GetProcAddress(
           GetModuleHandleA(kEffectLibraryName), "CreateKeyboardEffect")));
   duvek.updateHealthAndArmor(nullptr, nullptr, 0.5f, 0.7f);
-  // Rounds of the two alternate, and each keeps its best round, so that a
-  // neighbour's load on the machine falls on both alike.
   const int n = 100000;
-  double floorNs = 1e30, renderNs = 1e30;
+  double floorUs = 1e30, renderUs = 1e30;
   for (int round = 0; round < 15; round++) {
-    floorNs = std::min(floorNs, timeRound(floorFrame, n));
-    renderNs = std::min(renderNs,
-                        timeRound([&] { duvek.update(nullptr, nullptr); }, n));
+    floorUs = std::min(floorUs, perCall(n, floorFrame));
+    renderUs =
+        std::min(renderUs, perCall(n, [&] { duvek.update(nullptr, nullptr); }));
   }
   std::printf("floor        %8.1f ns\nrenderFrame  %8.1f ns\nratio        "
               "%8.2f\n",
-              floorNs, renderNs, renderNs / floorNs);
+              floorUs * 1e3, renderUs * 1e3, renderUs / floorUs);
   duvek.unInit0(nullptr, nullptr);
   return 0;
 }

@@ -25,25 +25,6 @@ DWORD WINAPI otherUpdate(LPVOID) {
   return 0;
 }
 
-// One update against a service that takes no message for two seconds, then
-// ten more 20 ms apart.
-void hungService(ServiceProcess &service, TovrikApi &api) {
-  service.hang(2000);
-  long long t0 = qpcMicros();
-  api.update(nullptr, nullptr);
-  long long first = qpcMicros() - t0, ten = 0;
-  for (int i = 0; i < 10; i++) {
-    pumpFor(20);
-    t0 = qpcMicros();
-    api.update(nullptr, nullptr);
-    ten += qpcMicros() - t0;
-  }
-  std::printf("hung service: one update %.2f ms, ten more %.2f ms in all\n",
-              static_cast<double>(first) / 1000.0,
-              static_cast<double>(ten) / 1000.0);
-  pumpFor(2100);
-}
-
 // Another thread's update waits 30 ms on a slow service, and this (the
 // loading) thread's update waits behind it.  How much later it returns than
 // the other, less one update of its own, is how late its wait ended.
@@ -69,17 +50,6 @@ void waitBehindAnotherSend(ServiceProcess &service, TovrikApi &api,
               late[late.size() * 9 / 10] / 1000.0);
 }
 
-template <typename Fn> double perCall(int n, Fn fn) {
-  double best = 1e30;
-  for (int round = 0; round < 5; round++) {
-    double t0 = static_cast<double>(qpcMicros());
-    for (int i = 0; i < n; i++)
-      fn();
-    best = std::min(best, (static_cast<double>(qpcMicros()) - t0) / n);
-  }
-  return best;
-}
-
 void report(const char *what, double value, double floor) {
   std::printf("%-34s %9.2f us   floor %9.2f us   ratio %.3f\n", what, value,
               floor, value / floor);
@@ -99,14 +69,14 @@ int main(int argc, char **argv) {
 
   // onDamage before init: the worker ends at once, so only the start counts.
   double damage = 1e30, thread = 1e30;
-  for (int round = 0; round < 4; round++) {
+  for (int round = 0; round < 20; round++) {
     thread = std::min(
         thread, perCall(100, [] {
           CloseHandle(CreateThread(nullptr, 0, nothing, nullptr, 0, nullptr));
         }));
     damage =
         std::min(damage, perCall(100, [&] { api.onDamage(nullptr, nullptr); }));
-    pumpFor(50);
+    pumpFor(20);
   }
 
   api.init(nullptr, nullptr);
@@ -116,9 +86,8 @@ int main(int argc, char **argv) {
   HWND to = service.window();
   for (int i = 0; i < 200; i++)
     api.update(nullptr, nullptr);
-  // Alternating rounds, so that a busy machine weighs on both alike.
   double update = 1e30, bare = 1e30;
-  for (int round = 0; round < 4; round++) {
+  for (int round = 0; round < 20; round++) {
     bare = std::min(bare, perCall(500, [&] {
                       SendMessageW(to, WM_COPYDATA, ledControl,
                                    reinterpret_cast<LPARAM>(&cds));
@@ -128,7 +97,6 @@ int main(int argc, char **argv) {
   }
   report("update (until the service has it)", update, bare);
   report("onDamage (return)", damage, thread);
-  hungService(service, api);
   waitBehindAnotherSend(service, api, update);
 
   double worst = 0;

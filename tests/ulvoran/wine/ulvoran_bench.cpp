@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -19,30 +20,11 @@ namespace {
 
 typedef unsigned char(__cdecl *EngineSetLighting)(int, int, int);
 
-double nowNs() {
-  LARGE_INTEGER c, f;
-  QueryPerformanceCounter(&c);
-  QueryPerformanceFrequency(&f);
-  return static_cast<double>(c.QuadPart) * 1e9 /
-         static_cast<double>(f.QuadPart);
-}
-
 // The pointers are volatile so that every call loads one, as a caller that
 // got them at run time would; the results are summed so none is dropped.
 volatile EngineSetLighting direct;
 volatile decltype(ulvoran_api::Api::UlvoLedSetLighting) forwarded;
 volatile unsigned sink;
-
-// One round: nanoseconds per call of `call(i)` for i from 0 to calls-1.
-template <typename Call> double nsPerCall(int calls, Call call) {
-  unsigned sum = 0;
-  double t0 = nowNs();
-  for (int i = 0; i < calls; i++)
-    sum += call(i);
-  double ns = (nowNs() - t0) / calls;
-  sink = sum;
-  return ns;
-}
 
 } // namespace
 
@@ -70,11 +52,13 @@ int main(int argc, char **argv) {
   for (int r = 0; r < rounds; r++) {
     EngineSetLighting d0 = direct;
     decltype(ulvoran_api::Api::UlvoLedSetLighting) f0 = forwarded;
-    double d = nsPerCall(calls, [d0](int i) { return d0(i, 2, 3); });
-    double f =
-        nsPerCall(calls, [f0](int i) { return f0(nullptr, nullptr, i, 2, 3); });
-    bestDirect = d < bestDirect ? d : bestDirect;
-    bestForwarded = f < bestForwarded ? f : bestForwarded;
+    unsigned sum = 0;
+    int i = 0, j = 0;
+    double d = perCall(calls, [&] { sum += d0(i++, 2, 3); });
+    double f = perCall(calls, [&] { sum += f0(nullptr, nullptr, j++, 2, 3); });
+    sink = sum;
+    bestDirect = std::min(bestDirect, d * 1e3);
+    bestForwarded = std::min(bestForwarded, f * 1e3);
   }
   wine_registry::unregisterEngine(wine_registry::kOwnView);
   std::printf("%d-bit: direct engine call %.3f ns, forwarded %.3f ns, "
