@@ -20,7 +20,7 @@ TEST(Compose, EffectColorSwapsRedAndBlueAndDropsTopByte) {
   EXPECT_EQ(toEffectColor(-1), 0x00FFFFFFu);
 }
 
-TEST(Compose, BarCountTruncatesTheSinglePrecisionProduct) {
+TEST(Compose, BarCountTruncatesTheSinglePrecisionProductOfAnyFloat) {
   EXPECT_EQ(barCount(0.7f, 10), 7u); // the double product would give 6
   EXPECT_EQ(barCount(0.35f, 10), 3u);
   EXPECT_EQ(barCount(0.5f, 12), 6u);
@@ -29,9 +29,7 @@ TEST(Compose, BarCountTruncatesTheSinglePrecisionProduct) {
   EXPECT_EQ(barCount(0.9999f, 12), 11u);
   EXPECT_EQ(barCount(1.0f, 12), 12u);
   EXPECT_EQ(barCount(1.0f, 10), 10u);
-}
-
-TEST(Compose, BarCountIsDefinedForEveryFloat) {
+  // Every other float, in range or not, gives a defined count.
   const float inf = std::numeric_limits<float>::infinity();
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float cases[][2] = {
