@@ -70,6 +70,7 @@ TEST_F(CompleteBinding, ReadyBindsEveryEntryAndUnInitClearsThem) {
   EXPECT_EQ(bound(), 7);
   EXPECT_EQ(dv::unInit0(), 0);
   EXPECT_EQ(bound(), 0);
+  dv::expectNothingDrawn();
   EXPECT_EQ(count("Init"), 1);
   EXPECT_EQ(count("UnInit"), 1);
   EXPECT_EQ(dv::effects(dvrec_calls()).size(), 0u)

@@ -141,13 +141,6 @@ TEST_F(Complete, PotionColourIsOneLibraryColour) {
   EXPECT_FALSE(calls[0].thirdNonNull);
 }
 
-TEST_F(Complete, NothingIsDrawnWithoutTheBinding) {
-  dv::unInit0();
-  dvrec_clear();
-  dv::expectNothingDrawn();
-  EXPECT_TRUE(dvrec_calls().empty());
-}
-
 TEST_F(Complete, SettingsSurviveUnInitAndInit) {
   dv::setIlluminatedKeys(3, 0x000000FF);
   dv::setShowArmor(false);
