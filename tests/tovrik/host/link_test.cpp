@@ -98,19 +98,9 @@ TEST_F(LinkTest, AttachNeedsLParamOneAndReplacesTheKnownWindow) {
   EXPECT_EQ(TalkLink::serviceWindow(), service->window());
 }
 
-TEST_F(LinkTest, ReportReplacesAllBytesAndSendKeysKeepsUnnamedOnes) {
-  TalkLink::clearKeys();
-  const uint8_t report[15] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                              0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-  service->report(TalkLink::ownWindow(), ids.ledControl, report, 15);
-  EXPECT_EQ(held(), "FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF");
-  service->clear();
-  TalkLink::sendKeys(KeyFrame{});
-  EXPECT_EQ(expectBitmaps(1),
-            Lines{bitmapLine("00 00 00 00 01 00 00 01 80 00 00 08 70 80 82")});
-}
-
-TEST_F(LinkTest, ShortEmptyOrForeignReportsAreIgnored) {
+// Short, empty or foreign reports are ignored; a whole one replaces every
+// byte, and a frame sent after it keeps the bytes no key names.
+TEST_F(LinkTest, ReportsReplaceAllBytesOrAreIgnored) {
   TalkLink::clearKeys();
   std::vector<uint8_t> bytes(14, 0xAB);
   HWND own = TalkLink::ownWindow();
@@ -122,6 +112,13 @@ TEST_F(LinkTest, ShortEmptyOrForeignReportsAreIgnored) {
   EXPECT_EQ(held(), "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
   service->report(own, ids.ledControl, bytes.data(), 15);
   EXPECT_EQ(held(), "AB AB AB AB AB AB AB AB AB AB AB AB AB AB AB");
+  bytes.assign(15, 0xFF);
+  service->report(own, ids.ledControl, bytes.data(), 15);
+  EXPECT_EQ(held(), "FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF");
+  service->clear();
+  TalkLink::sendKeys(KeyFrame{});
+  EXPECT_EQ(expectBitmaps(1),
+            Lines{bitmapLine("00 00 00 00 01 00 00 01 80 00 00 08 70 80 82")});
 }
 
 // A window of the game's on the loading thread, whose handler draws.

@@ -32,7 +32,7 @@ velquor_wine_test(tovrik_wine tovrik_wine_test
   $<TARGET_FILE:Tovrik> ${TOVRIK_SERVICE64})
 if(VELQUOR_ARCH STREQUAL x64)
   velquor_wine_test(tovrik_wine_service32 --32 tovrik_wine_test
-    $<TARGET_FILE:Tovrik> ${TOVRIK_PEER_SERVICE} discover_then_init_takes_over)
+    $<TARGET_FILE:Tovrik> ${TOVRIK_PEER_SERVICE} discover_potion_then_init_takes_over)
 endif()
 
 # Measures, not a test: run it by hand under Wine.

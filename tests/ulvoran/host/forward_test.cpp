@@ -25,12 +25,23 @@ protected:
   mini_jni::Env env;
 };
 
-// Any byte the engine answers reaches Java as it is, not squeezed to 0 or 1.
+// Any byte the engine answers reaches Java as it is, not squeezed to 0 or 1;
+// a Java boolean reaches the engine as 0 or 1.
 TEST_F(UlvoranForward, EveryMethodPassesItsArgumentsAndTheEngineResult) {
   for (unsigned char result : {1, 0, 0x5A})
     EXPECT_EQ(forward_cases::faults(api, env, &engine, result),
               std::vector<std::string>{})
         << int(result);
+  engine.setResult(1);
+  for (jboolean flag : {0, 1, 2, 0x80, 0xFF}) {
+    engine.reset();
+    api.UlvoLedPulseSingleKey(env.jni(), nullptr, 1, 2, 3, 4, 5, 6, 7, 8, flag);
+    EXPECT_EQ(engine.calls(),
+              std::vector<std::string>{
+                  std::string("UlvoLedPulseSingleKey 1 2 3 4 5 6 7 8 ") +
+                  (flag ? "1" : "0") + " -> 1"})
+        << int(flag);
+  }
 }
 
 // Only the bitmap copy allocates; a quiet engine allocates nothing itself.
@@ -45,18 +56,6 @@ TEST_F(UlvoranForward, PlainForwardingAllocatesNothing) {
   api.UlvoLedShutdown(env.jni(), nullptr);
   EXPECT_EQ(stopCountingAllocations(), 0);
   engine.setQuiet(0);
-}
-
-TEST_F(UlvoranForward, PulseSingleKeyPassesTheBooleanAsZeroOrOne) {
-  for (jboolean flag : {0, 1, 2, 0x80, 0xFF}) {
-    engine.reset();
-    api.UlvoLedPulseSingleKey(env.jni(), nullptr, 1, 2, 3, 4, 5, 6, 7, 8, flag);
-    EXPECT_EQ(engine.calls(),
-              std::vector<std::string>{
-                  std::string("UlvoLedPulseSingleKey 1 2 3 4 5 6 7 8 ") +
-                  (flag ? "1" : "0") + " -> 1"})
-        << int(flag);
-  }
 }
 
 TEST_F(UlvoranForward, BitmapIsCopiedWholeIntoAnExactBuffer) {

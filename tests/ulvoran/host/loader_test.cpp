@@ -142,7 +142,10 @@ TEST_F(UlvoranLoader, EngineWithoutInitIsBoundButReportsFalse) {
   EXPECT_EQ(forward_cases::faults(api, env, &s, 1), std::vector<std::string>{});
 }
 
-TEST_F(UlvoranLoader, PathOfExactly260BytesLoads) {
+// A path of exactly 260 bytes loads; after it, a value stored without a
+// terminator, shorter than the buffer: nothing left in the buffer may follow
+// it into the loader.
+TEST_F(UlvoranLoader, PathOf260BytesThenBinaryValueByteForByte) {
   LongEnginePath link(259);
   registerEngine(link.path);
   StubEngine s = stub(ULVO_ENGINE_COMPLETE);
@@ -151,14 +154,6 @@ TEST_F(UlvoranLoader, PathOfExactly260BytesLoads) {
   EXPECT_TRUE(init());
   EXPECT_EQ(hostwin_last_load_path(), link.path);
   EXPECT_EQ(s.calls(), std::vector<std::string>{"UlvoLedInit -> 1"});
-}
-
-// A value stored without a terminator, shorter than the buffer: nothing
-// left in the buffer may follow it into the loader.
-TEST_F(UlvoranLoader, BinaryValueIsTakenByteForByte) {
-  LongEnginePath link(259);
-  registerEngine(link.path);
-  init();
   const std::string path = ULVO_ENGINE_COMPLETE;
   setEngineValue(REG_BINARY, path.data(), static_cast<DWORD>(path.size()));
   paintStack();

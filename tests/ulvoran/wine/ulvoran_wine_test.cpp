@@ -100,7 +100,10 @@ TEST_CASE(engine_without_init_is_bound_but_false) {
   checkNoFaults(forward_cases::faults(api, env, &s, 1), __LINE__);
 }
 
-TEST_CASE(path_of_exactly_260_bytes_loads) {
+// A path of exactly 260 bytes loads; after it, a shorter value stored
+// without a terminator: the old value's tail must not follow it into the
+// loader.
+TEST_CASE(path_of_260_bytes_then_binary_value_byte_for_byte) {
   std::string path = paddedPath(259);
   CHECK(registerEngine(kOwnView, path));
   StubEngine s = stub(complete);
@@ -108,11 +111,6 @@ TEST_CASE(path_of_exactly_260_bytes_loads) {
   s.reset();
   CHECK_EQ(init(), 1);
   CHECK(s.calls() == std::vector<std::string>{"UlvoLedInit -> 1"});
-}
-
-// After the long value, a shorter one stored without a terminator: the old
-// value's tail must not follow it into the loader.
-TEST_CASE(binary_value_is_taken_byte_for_byte) {
   CHECK(setEngineValue(kOwnView, REG_BINARY, complete.data(),
                        static_cast<DWORD>(complete.size())));
   CHECK_EQ(init(), 1);
@@ -133,17 +131,14 @@ TEST_CASE(every_init_runs_engine_init_and_returns_its_result) {
   CHECK_EQ(init(), 1);
 }
 
-// Any byte the engine answers reaches Java as it is.
+// Any byte the engine answers reaches Java as it is; a Java boolean reaches
+// the engine as 0 or 1.
 TEST_CASE(every_method_passes_arguments_and_result) {
   StubEngine s = stub(complete);
   s.setBitmapBytes(4);
   for (unsigned char result : {1, 0, 0x5A})
     checkNoFaults(forward_cases::faults(api, env, &s, result), __LINE__);
   s.setResult(1);
-}
-
-TEST_CASE(pulse_single_key_boolean_is_zero_or_one) {
-  StubEngine s = stub(complete);
   for (jboolean flag : {0, 1, 2, 0xFF}) {
     s.reset();
     api.UlvoLedPulseSingleKey(env.jni(), nullptr, -1, -2, -3, -4, -5, -6, -7,
