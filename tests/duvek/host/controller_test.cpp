@@ -97,7 +97,7 @@ TEST_F(Complete, MovementSetInPureRed) {
   EXPECT_EQ(dv::setKeys(e), movement(0x010000FFu));
 }
 
-TEST_F(Complete, HealthBarFromF1Upwards) {
+TEST_F(Complete, HealthBarFromF1ArmourBarFromTheTopRowUpwards) {
   const float nan = std::nanf("");
   struct {
     float health;
@@ -112,9 +112,6 @@ TEST_F(Complete, HealthBarFromF1Upwards) {
       want = merged(want, bar(3, c.lit, duvek::healthColor(c.lit)));
     EXPECT_EQ(dv::setKeys(e), want) << "health " << c.health;
   }
-}
-
-TEST_F(Complete, ArmourBarFromTheTopRowUpwards) {
   for (auto [armor, lit] : {std::pair{0.35f, 3}, {0.7f, 7}, {100.0f, 10}}) {
     dv::updateHealthAndArmor(0.0f, armor);
     EXPECT_EQ(dv::setKeys(drawn()),

@@ -45,8 +45,9 @@ TEST_F(ControllerTest, InitTakesOverAndUnInitHandsBackInOrder) {
   EXPECT_TRUE(controllerState.initialized.load());
 }
 
-// The potion colour is posted before every key is lit, initialised or not.
-TEST_F(ControllerTest, NothingDrawnBeforeInitPotionRegardless) {
+// Uninitialised, update and the flash draw nothing and the potion colour is
+// posted before every key is lit; a failed init leaves it uninitialised.
+TEST_F(ControllerTest, NothingDrawnUninitialisedPotionRegardless) {
   M(update)(nullptr, nullptr);
   M(onDamage)(nullptr, nullptr);
   M(displayPotionColor)(nullptr, nullptr, 0x00102030);
@@ -56,9 +57,7 @@ TEST_F(ControllerTest, NothingDrawnBeforeInitPotionRegardless) {
             (Lines{"light-control 0x00000102 0x00102030", kAllOn}));
   EXPECT_EQ(controllerState.lastSentColor.load(), 0x00FFFFFFu);
   EXPECT_FALSE(controllerState.flashing.load());
-}
-
-TEST_F(ControllerTest, FailedInitClearsInitialized) {
+  service->clear();
   initAndClear();
   service.reset();
   EXPECT_FALSE(M(init)(nullptr, nullptr));
