@@ -43,7 +43,8 @@ void postKeyColorIfChanged(uint32_t color) {
   if (s.lastSentColor.load() == color && !s.colorStale.load())
     return;
   AcquireSRWLockExclusive(&colorLock);
-  if (s.lastSentColor.load() != color || s.colorStale.exchange(false)) {
+  bool stale = s.colorStale.exchange(false);
+  if (s.lastSentColor.load() != color || stale) {
     postColor(kLightTargetKeys, color);
     s.lastSentColor.store(color);
     s.colorPosted.store(true);

@@ -34,15 +34,25 @@ protected:
 
 // init turns per-key control on before it darkens the keys; unInit hands the
 // light back before it turns per-key control off, and stays initialised.
+// After the next init a colour the service was given is posted once, even
+// when it changed meanwhile.
 TEST_F(ControllerTest, InitTakesOverAndUnInitHandsBackInOrder) {
   ASSERT_TRUE(M(init)(nullptr, nullptr));
   EXPECT_EQ(lines(expectEvents(2)), (Lines{"led-control 15 1", kAllOff}));
   EXPECT_TRUE(controllerState.initialized.load());
+  M(setIlluminatedKeys)(nullptr, nullptr, 1, 0x0000FF00);
+  M(update)(nullptr, nullptr);
+  expectEvents(4);
   service->clear();
   M(unInit)(nullptr, nullptr);
   EXPECT_EQ(lines(expectEvents(2)),
             (Lines{"light-control 0xFFFFFFFF 0x00000000", "led-control 15 0"}));
   EXPECT_TRUE(controllerState.initialized.load());
+  ASSERT_TRUE(M(init)(nullptr, nullptr));
+  M(setIlluminatedKeys)(nullptr, nullptr, 1, 0x000000FF);
+  M(update)(nullptr, nullptr);
+  M(update)(nullptr, nullptr);
+  EXPECT_EQ(lights(expectEvents(2 + 2 + 3)).size(), 2u);
 }
 
 // Uninitialised, update and the flash draw nothing and the potion colour is
