@@ -251,17 +251,6 @@ bool sendAndWait(std::unique_lock<std::mutex> &g, Window *w, Sent *s,
   return true;
 }
 
-LRESULT sendAcross(std::unique_lock<std::mutex> &g, Window *w, HWND wnd,
-                   UINT msg, WPARAM wp, LPARAM lp) {
-  Sent s;
-  s.wnd = wnd;
-  s.msg = msg;
-  s.wp = wp;
-  s.lp = lp;
-  sendAndWait(g, w, &s, false, nullptr);
-  return s.result;
-}
-
 // Fails every message still waiting for a destroyed window.
 void dropPending(Queue *q, HWND wnd) {
   for (auto it = q->posted.begin(); it != q->posted.end();)
@@ -454,19 +443,9 @@ BOOL WINAPI PostMessageW(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT WINAPI SendMessageW(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  std::unique_lock<std::mutex> g(lock);
-  Window *w = findWindow(wnd);
-  if (!w) {
-    SetLastError(1400);
-    return 0;
-  }
-  if (w->owner == currentQueue()) {
-    WNDPROC proc = w->proc;
-    Handling h(stampNow());
-    g.unlock();
-    return proc(wnd, msg, wp, lp);
-  }
-  return sendAcross(g, w, wnd, msg, wp, lp);
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(wnd, msg, wp, lp, SMTO_NORMAL, INFINITE, &result);
+  return static_cast<LRESULT>(result);
 }
 
 LRESULT WINAPI SendMessageTimeoutW(HWND wnd, UINT msg, WPARAM wp, LPARAM lp,
@@ -491,7 +470,8 @@ LRESULT WINAPI SendMessageTimeoutW(HWND wnd, UINT msg, WPARAM wp, LPARAM lp,
     s->lp = lp;
     auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    if (!sendAndWait(g, w, s, (flags & SMTO_BLOCK) != 0, &deadline)) {
+    if (!sendAndWait(g, w, s, (flags & SMTO_BLOCK) != 0,
+                     ms == INFINITE ? nullptr : &deadline)) {
       SetLastError(ERROR_TIMEOUT);
       return 0;
     }

@@ -70,8 +70,7 @@ struct LinkState {
   std::atomic<bool> stalled{false};  // the last send to it timed out
   std::atomic<DWORD> lastTimeout{0}; // when, by GetTickCount
   std::atomic<DWORD> retryAfter{kFirstRetryMs};
-  std::atomic<bool> lookedUp{false};
-  std::atomic<DWORD> lastLookup{0};
+  std::atomic<DWORD> lastLookup{0}; // set back one interval at load
   std::atomic<HWND> own{nullptr};
   DWORD ownerThread = 0;
   WNDPROC gate = nullptr; // the window procedure the window system calls
@@ -125,9 +124,13 @@ bool worthWaitingFor(HWND to) {
   return sendWithin(to, WM_NULL, 0, 0, kProbeTimeoutMs);
 }
 
-void sendBitmap(HWND to, COPYDATASTRUCT &cds) {
+void sendPayload(HWND to, const KeyBitmapPayload &payload) {
   if (!worthWaitingFor(to))
     return;
+  COPYDATASTRUCT cds{};
+  cds.dwData = 0;
+  cds.cbData = sizeof payload.bytes;
+  cds.lpData = const_cast<uint8_t *>(payload.bytes);
   bool wasStalled = link.stalled.load();
   if (sendWithin(to, WM_COPYDATA, link.ledControlMsg,
                  reinterpret_cast<LPARAM>(&cds), kSendTimeoutMs)) {
@@ -181,14 +184,6 @@ void leaveSendLock() {
   ReleaseSRWLockExclusive(&link.sendLock);
   if (link.ownerWaiting.load())
     SetEvent(link.sendFreed);
-}
-
-void sendPayload(HWND to, const KeyBitmapPayload &payload) {
-  COPYDATASTRUCT cds{};
-  cds.dwData = 0;
-  cds.cbData = sizeof payload.bytes;
-  cds.lpData = const_cast<uint8_t *>(payload.bytes);
-  sendBitmap(to, cds);
 }
 
 // Composes under the bitmap lock and sends outside it, in send order.
@@ -282,6 +277,7 @@ TalkLink::TalkLink() {
   link.lightControlMsg =
       RegisterWindowMessageA("WM_TOVRIK_TALK_LIGHT_CONTROL_API");
   link.sendFreed = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  link.lastLookup.store(GetTickCount() - kLookupIntervalMs);
   // Without a gate the link has no window: a window whose procedure could
   // outlive the library is worse than none, and the service is still found
   // by name.
@@ -343,8 +339,7 @@ bool TalkLink::serviceLost() {
 
 bool TalkLink::findLostService() {
   DWORD now = GetTickCount();
-  if (link.lookedUp.exchange(true) &&
-      now - link.lastLookup.load() < kLookupIntervalMs)
+  if (now - link.lastLookup.load() < kLookupIntervalMs)
     return false;
   link.lastLookup.store(now);
   HWND found = FindWindowW(kServiceName, kServiceName);

@@ -21,6 +21,10 @@ else()
   set(TOVRIK_SERVICE64 $<TARGET_FILE:tovrik_service>)
 endif()
 
+# For the doctor's Wine test, which talks to the same services.
+set_property(GLOBAL PROPERTY VELQUOR_TOVRIK_SERVICE64 ${TOVRIK_SERVICE64})
+set_property(GLOBAL PROPERTY VELQUOR_TOVRIK_PEER_SERVICE ${TOVRIK_PEER_SERVICE})
+
 add_executable(tovrik_wine_test ${TOVRIK_WINE_DIR}/tovrik_wine_test.cpp)
 target_include_directories(tovrik_wine_test PRIVATE ${TOVRIK_WINE_DIR}
   ${TOVRIK_STANDIN_DIR} ${VELQUOR_TESTS_DIR}/common ${VELQUOR_JNI_INCLUDES})

@@ -4,12 +4,8 @@
 # What tests/CMakeLists.txt sets in its own scope for its Wine functions.
 set(VELQUOR_TESTS_DIR ${CMAKE_SOURCE_DIR}/tests)
 set(VELQUOR_WINE_RUN ${VELQUOR_TESTS_DIR}/common/wine-run.sh)
-get_target_property(DOCTOR_OTHER_BITNESS tovrik_service_peer OUTPUT)
-if(VELQUOR_ARCH STREQUAL x86)
-  set(DOCTOR_SERVICE ${DOCTOR_OTHER_BITNESS})
-else()
-  set(DOCTOR_SERVICE $<TARGET_FILE:tovrik_service>)
-endif()
+get_property(DOCTOR_SERVICE GLOBAL PROPERTY VELQUOR_TOVRIK_SERVICE64)
+get_property(DOCTOR_OTHER_BITNESS GLOBAL PROPERTY VELQUOR_TOVRIK_PEER_SERVICE)
 add_executable(doctor_wine_test ${CMAKE_CURRENT_LIST_DIR}/doctor_wine_test.cpp)
 target_include_directories(doctor_wine_test PRIVATE
   ${CMAKE_SOURCE_DIR}/tests/common ${CMAKE_SOURCE_DIR}/tests/tovrik/wine
