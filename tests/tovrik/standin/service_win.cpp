@@ -101,8 +101,11 @@ int main(int argc, char **argv) {
   if (path && *path)
     logFile = std::fopen(path, "a");
   command = RegisterWindowMessageA("TOVRIK_TEST_SERVICE_COMMAND");
-  if (!standin::openService(service, WS_OVERLAPPEDWINDOW, 100, 100))
+  if (!standin::openService(service, WS_OVERLAPPEDWINDOW, 100, 100)) {
+    std::fprintf(stderr, "tovrik_service: no window: error %lu\n",
+                 GetLastError());
     return 1;
+  }
   if (logFile) {
     std::fputs("ready\n", logFile);
     std::fflush(logFile);

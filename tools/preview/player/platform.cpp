@@ -1,5 +1,7 @@
 #include "platform.h"
 
+#include <cstdio>
+
 namespace preview {
 
 namespace {
@@ -36,24 +38,38 @@ constexpr DWORD kServiceStopMs = 3000;
 
 HWND serviceWindow() { return FindWindowW(L"TOVRIK TALK", L"TOVRIK TALK"); }
 
-} // namespace
-
-bool startService(const std::string &exe, ServiceProcess *s) {
+bool startServiceOnce(const std::string &exe, ServiceProcess *s) {
   STARTUPINFOA si = {};
   si.cb = sizeof si;
   std::string cmd = "\"" + exe + "\"";
   if (!CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &si, &s->pi))
+                      nullptr, &si, &s->pi)) {
+    std::fprintf(stderr, "player: cannot start %s: error %lu\n", exe.c_str(),
+                 GetLastError());
     return false;
+  }
   s->running = true;
   for (int waited = 0; waited < kServiceStartMs; waited += kServicePollMs) {
     if (serviceWindow())
       return true;
-    if (WaitForSingleObject(s->pi.hProcess, kServicePollMs) == WAIT_OBJECT_0)
+    if (WaitForSingleObject(s->pi.hProcess, kServicePollMs) == WAIT_OBJECT_0) {
+      DWORD code = 0;
+      GetExitCodeProcess(s->pi.hProcess, &code);
+      std::fprintf(stderr, "player: the service ended with code %lu\n", code);
       break;
+    }
   }
   stopService(s);
   return false;
+}
+
+} // namespace
+
+// Tried twice: no library is loaded yet, so a second start hides nothing of
+// theirs, and one failed process start under Wine on a busy machine does
+// not end the whole run.
+bool startService(const std::string &exe, ServiceProcess *s) {
+  return startServiceOnce(exe, s) || startServiceOnce(exe, s);
 }
 
 void stopService(ServiceProcess *s) {

@@ -21,7 +21,8 @@ struct ServiceProcess {
   bool running = false;
 };
 
-// Starts the service and waits (up to 30 s) until its window exists.
+// Starts the service and waits (up to 30 s) until its window exists; a
+// service that ends first is started once more.
 bool startService(const std::string &exe, ServiceProcess *service);
 void stopService(ServiceProcess *service);
 

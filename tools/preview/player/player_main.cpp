@@ -7,8 +7,8 @@
 //                  [--ulvoran DLL] [--service EXE] [--engine DLL]
 //                  [--log FILE] [--tail MS] [--bench N]
 //
-// --service starts the stand-in lighting service first and waits for its
-// "ready" line in TOVRIK_SERVICE_LOG.  --engine registers the LED engine in
+// --service starts the stand-in lighting service first and waits until
+// its window exists.  --engine registers the LED engine in
 // this process's registry view, where UlvoranLedJNI looks for it.  Lines of
 // a library that was not given are skipped.  --bench N skips the session
 // and measures N Tovrik updates against N bare WM_COPYDATA sends.

@@ -15,8 +15,10 @@ namespace {
 // the step slack.
 constexpr int64_t kFirstRedSlackUs = 1000000;
 constexpr int64_t kStepSlackUs = 60000;
-// A colour post this close to a flash step belongs to the flash.
-constexpr int64_t kNextToStepUs = 5000;
+// A colour post this close to a flash's first red or its redraw belongs to
+// the flash.  A posted message waits in the service's queue behind sent
+// ones, on a busy machine for several milliseconds.
+constexpr int64_t kNextToStepUs = 30000;
 // Flashes whose calls are closer than this (a flash's length and a little)
 // run at the same time.
 constexpr int64_t kOverlapUs = 300000;
@@ -84,12 +86,14 @@ FlashTiming matchFlash(Board board, const PlayerCall &c,
     events[i].line = c.line;
     at = events[i].us;
   }
-  // Colour posts next to a step (the red before the first, the key colour
-  // with the redraw) share the flash's cause.  A posted message can reach
-  // the service after a later sent one, so "next to" goes both ways.
+  // Colour posts next to the steps that post one (the red with the first,
+  // the key colour with the redraw) share the flash's cause.  A posted
+  // message can reach the service after a later sent one, so "next to"
+  // goes both ways.  The dark step posts none: a post by it is an update's.
   for (Event &e : events) {
-    for (int k = 0; k < kFlashSteps && e.step == FlashStep::None; k++) {
-      if (f.stepUs[k] >= 0 && std::llabs(e.us - f.stepUs[k]) <= kNextToStepUs)
+    for (int k : {0, kFlashSteps - 1}) {
+      if (e.step == FlashStep::None && f.stepUs[k] >= 0 &&
+          std::llabs(e.us - f.stepUs[k]) <= kNextToStepUs)
         e.line = c.line;
     }
   }
