@@ -8,10 +8,10 @@
 //                  [--log FILE] [--tail MS] [--bench N]
 //
 // --service starts the stand-in lighting service first and waits until
-// its window exists.  --engine registers the LED engine in
-// this process's registry view, where UlvoranLedJNI looks for it.  Lines of
-// a library that was not given are skipped.  --bench N skips the session
-// and measures N Tovrik updates against N bare WM_COPYDATA sends.
+// its window exists.  --engine registers the LED engine in this process's
+// registry view, where UlvoranLedJNI looks for it.  Lines of a library that
+// was not given are skipped.  --bench N skips the session and measures N
+// Tovrik updates against N bare WM_COPYDATA sends.
 //
 // The log (default player.log) gets "<us> start", "<us> call <line>",
 // "<us> done <line> <result>" per call and "<us> end", on the same
