@@ -27,6 +27,9 @@ struct PeFacts {
 PeFacts readPe(const std::string &path, const char *const *names, size_t count);
 // "32-bit, exports all 7 entry points"-style summary of readPe's facts.
 std::string describe(const PeFacts &pe, size_t count);
+// "PATH is 32-bit; a 64-bit game cannot load it", for a file of another
+// bitness than the game's.
+std::string cannotLoad(const std::string &path, const PeFacts &pe, int bits);
 std::string joined(const std::vector<std::string> &items);
 
 Keyboard checkTovrik();

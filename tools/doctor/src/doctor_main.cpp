@@ -26,11 +26,11 @@ bool takeJava(const char *java, doctor::Options &options) {
     return false;
   }
   if (pe.bits != options.bits) {
+    const char *build = pe.bits == 64 ? "x64" : "x86";
     std::fprintf(stderr,
                  "velquor-doctor: %s is a %d-bit JVM, which loads the %s "
                  "DLLs: run the %s doctor (%s\\velquor-doctor.exe) instead\n",
-                 java, pe.bits, pe.bits == 64 ? "x64" : "x86",
-                 pe.bits == 64 ? "x64" : "x86", pe.bits == 64 ? "x64" : "x86");
+                 java, pe.bits, build, build, build);
     return false;
   }
   std::string dir = java;
@@ -53,8 +53,9 @@ int main(int argc, char **argv) {
       if (!takeJava(java.c_str(), options))
         return 2;
     } else {
-      std::fputs(kUsage, std::strcmp(argv[i], "--help") == 0 ? stdout : stderr);
-      return std::strcmp(argv[i], "--help") == 0 ? 0 : 2;
+      bool help = std::strcmp(argv[i], "--help") == 0;
+      std::fputs(kUsage, help ? stdout : stderr);
+      return help ? 0 : 2;
     }
   }
   doctor::Report report = doctor::runDoctor(options);

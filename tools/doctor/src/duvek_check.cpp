@@ -112,12 +112,7 @@ Keyboard checkDuvek(const Options &options) {
                               "reinstall the keyboard's software"});
       } else if (pe.bits != options.bits) {
         passedOver.push_back(
-            {kWrongBitness,
-             path + " is " +
-                 (pe.bits ? std::to_string(pe.bits) + "-bit"
-                          : "for another processor") +
-                 "; a " + std::to_string(options.bits) +
-                 "-bit game cannot load it",
+            {kWrongBitness, cannotLoad(path, pe, options.bits),
              "put the keyboard software's " + std::to_string(options.bits) +
                  "-bit " + libraryName(options.bits) +
                  " beside java.exe, and move this one out of the way"});

@@ -62,11 +62,7 @@ void checkEngineFile(Keyboard &k, const std::string &path, int bits) {
     k.finding(kUnreadable, path + " " + pe.error,
               "reinstall the keyboard's LED software");
   else if (pe.bits != bits)
-    k.finding(kWrongBitness,
-              path + " is " +
-                  (pe.bits ? std::to_string(pe.bits) + "-bit"
-                           : "for another processor") +
-                  "; a " + std::to_string(bits) + "-bit game cannot load it",
+    k.finding(kWrongBitness, cannotLoad(path, pe, bits),
               "install the LED software's " + std::to_string(bits) +
                   "-bit engine, which registers itself in the " +
                   std::to_string(bits) + "-bit registry view");

@@ -77,6 +77,13 @@ std::string describe(const PeFacts &pe, size_t count) {
   return bits + ", lacks " + joined(pe.missing);
 }
 
+std::string cannotLoad(const std::string &path, const PeFacts &pe, int bits) {
+  return path + " is " +
+         (pe.bits ? std::to_string(pe.bits) + "-bit"
+                  : "for another processor") +
+         "; a " + std::to_string(bits) + "-bit game cannot load it";
+}
+
 std::string joined(const std::vector<std::string> &items) {
   std::string out;
   for (const std::string &item : items)
