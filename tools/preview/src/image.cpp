@@ -57,11 +57,22 @@ size_t mostQuadsOfACharacter() {
   return most;
 }
 
+// The text as the font can draw it: it has glyphs for printable ASCII and
+// a line break only, and indexes its tables by the byte, so any other byte
+// (a control character, UTF-8 of a path) becomes '?'.
+std::string fontText(const std::string &text) {
+  std::string copy = text;
+  for (char &c : copy)
+    if ((c < ' ' || c > '~') && c != '\n')
+      c = '?';
+  return copy;
+}
+
 } // namespace
 
 int textQuads(const std::string &text, std::vector<float> *vertices) {
   vertices->assign(text.size() * mostQuadsOfACharacter() * kQuadFloats, 0.0F);
-  std::string copy = text;
+  std::string copy = fontText(text);
   return stb_easy_font_print(
       0, 0, &copy[0], nullptr, vertices->data(),
       static_cast<int>(vertices->size() * sizeof(float)));
@@ -90,7 +101,7 @@ void drawText(Image *img, int x, int y, const std::string &text, uint32_t rgb,
 }
 
 int textWidth(const std::string &text, int scale) {
-  std::string copy = text;
+  std::string copy = fontText(text);
   return stb_easy_font_width(&copy[0]) * scale;
 }
 

@@ -74,6 +74,9 @@ TEST(Report, EveryCharacterDrawsAllItsQuads) {
       EXPECT_EQ(textQuads(text, &vertices), fontQuads(text))
           << '"' << c << "\" x " << text.size();
   }
+  // Bytes without a glyph draw as '?', never from outside the font's tables.
+  EXPECT_EQ(textQuads("\x01\xC3\xA9\x7F", &vertices), fontQuads("????"));
+  EXPECT_EQ(textWidth("\x01\xC3\xA9\x7F", 1), textWidth("????", 1));
 }
 
 // Both builds played the same session: each build's boards keep their own
