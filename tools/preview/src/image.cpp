@@ -35,16 +35,55 @@ void fillRect(Image *img, int x, int y, int w, int h, uint32_t rgb) {
   }
 }
 
+namespace {
+
+// Four 16-byte vertices (x, y, z, colour) to a quad.
+constexpr size_t kQuadFloats = 16;
+
+// The most quads the font draws for any one character, read from the font
+// once.  Its own 270 bytes a character is an average: "X" needs 704, and
+// the font silently stops at the end of a buffer that is too short.
+size_t mostQuadsOfACharacter() {
+  static const size_t most = [] {
+    float ample[64 * kQuadFloats]; // several times any glyph of the font
+    int quads = 0;
+    for (char c = ' '; c <= '~'; c++) {
+      char one[] = {c, '\0'};
+      quads = std::max(
+          quads, stb_easy_font_print(0, 0, one, nullptr, ample, sizeof ample));
+    }
+    return static_cast<size_t>(quads);
+  }();
+  return most;
+}
+
+// The text as the font can draw it: it has glyphs for printable ASCII and
+// a line break only, and indexes its tables by the byte, so any other byte
+// (a control character, UTF-8 of a path) becomes '?'.
+std::string fontText(const std::string &text) {
+  std::string copy = text;
+  for (char &c : copy)
+    if ((c < ' ' || c > '~') && c != '\n')
+      c = '?';
+  return copy;
+}
+
+} // namespace
+
+int textQuads(const std::string &text, std::vector<float> *vertices) {
+  vertices->assign(text.size() * mostQuadsOfACharacter() * kQuadFloats, 0.0F);
+  std::string copy = fontText(text);
+  return stb_easy_font_print(
+      0, 0, &copy[0], nullptr, vertices->data(),
+      static_cast<int>(vertices->size() * sizeof(float)));
+}
+
 void drawText(Image *img, int x, int y, const std::string &text, uint32_t rgb,
               int scale) {
-  // 16-byte vertices, four per quad; 270 bytes of buffer per character is
-  // the library's own rule of thumb.
-  std::vector<float> buf(text.size() * 270 / sizeof(float) + 64);
-  std::string copy = text;
-  int quads = stb_easy_font_print(0, 0, &copy[0], nullptr, buf.data(),
-                                  static_cast<int>(buf.size() * sizeof(float)));
+  std::vector<float> buf;
+  int quads = textQuads(text, &buf);
   for (int q = 0; q < quads; q++) {
-    const float *v = &buf[static_cast<size_t>(q) * 16];
+    const float *v = &buf[static_cast<size_t>(q) * kQuadFloats];
     float minX = v[0], minY = v[1], maxX = v[0], maxY = v[1];
     for (int k = 1; k < 4; k++) {
       const float *corner =
@@ -62,7 +101,7 @@ void drawText(Image *img, int x, int y, const std::string &text, uint32_t rgb,
 }
 
 int textWidth(const std::string &text, int scale) {
-  std::string copy = text;
+  std::string copy = fontText(text);
   return stb_easy_font_width(&copy[0]) * scale;
 }
 

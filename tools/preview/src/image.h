@@ -21,6 +21,9 @@ void fillRect(Image *img, int x, int y, int w, int h, uint32_t rgb);
 void drawText(Image *img, int x, int y, const std::string &text, uint32_t rgb,
               int scale);
 int textWidth(const std::string &text, int scale);
+// The quads the font draws for the text, four vertices of x, y, z and a
+// colour (16 floats) each; returns how many.
+int textQuads(const std::string &text, std::vector<float> *vertices);
 bool writePng(const Image &img, const std::string &path);
 // A PNG file as RGB; false when it is none.
 bool readPng(const std::string &path, Image *img);

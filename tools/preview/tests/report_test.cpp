@@ -1,8 +1,11 @@
 #include "draw.h"
+#include "duvek.h"
 #include "report.h"
 #include "runs.h"
+#include "tovrik.h"
 
 #include <gtest/gtest.h>
+#include <stb/stb_easy_font.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -41,7 +44,40 @@ std::string fileText(const std::string &path) {
   return text;
 }
 
+// The quads the font gives the text from a buffer that cannot run out.
+int fontQuads(const std::string &text) {
+  std::vector<float> ample(text.size() * 64 * 16 + 16);
+  std::string copy = text;
+  return stb_easy_font_print(0, 0, &copy[0], nullptr, ample.data(),
+                             static_cast<int>(ample.size() * sizeof(float)));
+}
+
 } // namespace
+
+// The labels and the pages (session lines, notes) draw printable ASCII
+// only, the font's whole range.  Every character keeps all its quads, alone
+// as a one-character label and in a long line ("8" and "X" once lost their
+// last strokes).
+TEST(Report, EveryCharacterDrawsAllItsQuads) {
+  std::string labels;
+  for (int i = 0; i < kTovrikKeys; i++)
+    labels += tovrikKeys()[i].label;
+  for (int r = 0; r < kDuvekRows; r++)
+    for (int c = 0; c < kDuvekColumns; c++)
+      labels += duvekCellLabel(r, c) ? duvekCellLabel(r, c) : "";
+  for (char c : labels)
+    EXPECT_TRUE(c >= ' ' && c <= '~')
+        << "label character " << static_cast<int>(c);
+  std::vector<float> vertices;
+  for (char c = ' '; c <= '~'; c++) {
+    for (const std::string &text : {std::string(1, c), std::string(200, c)})
+      EXPECT_EQ(textQuads(text, &vertices), fontQuads(text))
+          << '"' << c << "\" x " << text.size();
+  }
+  // Bytes without a glyph draw as '?', never from outside the font's tables.
+  EXPECT_EQ(textQuads("\x01\xC3\xA9\x7F", &vertices), fontQuads("????"));
+  EXPECT_EQ(textWidth("\x01\xC3\xA9\x7F", 1), textWidth("????", 1));
+}
 
 // Both builds played the same session: each build's boards keep their own
 // state, and the page, the PNG names and states.txt name the build.
