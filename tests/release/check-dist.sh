@@ -4,7 +4,9 @@
 # files, the doctors and the jar; each DLL is stripped and names its debug
 # file; the jar is the only one, named for VERSION, its manifest gives
 # VERSION and its entries are exactly those DLLs, byte for byte, their
-# digests and the Java 8 loader class; the README names it.
+# digests and the Java 8 loader class; the README names it.  And the jar
+# and SHA256SUMS are byte for byte what scripts/package.sh makes of DIST's
+# DLLs today, so that a changed packager or a stale dist/ fails here.
 set -euo pipefail
 shopt -s nullglob
 export LC_ALL=C
@@ -69,6 +71,34 @@ if [ -f "$jar_name" ]; then
     fail "manifest lacks Implementation-Version: $version"
   fi
 fi
+
+# lines A B: the lines in which the text files A and B differ.
+lines() { diff "$1" "$2" | sed -n -e 's/^</  dist:  /p' -e 's/^>/  packed:/p' || true; }
+# differences FILE: the lines or jar entries in which dist/FILE and the
+# packed one differ, and the lines of the text entries among them.
+differences() {
+  if [ "$1" = SHA256SUMS ]; then
+    lines "$1" "$tmp/packed/$1"
+    return
+  fi
+  local entries=$tmp/entries entry
+  mkdir -p "$entries/dist" "$entries/packed"
+  (cd "$entries/dist" && jar --extract --file "$dist/$1")
+  (cd "$entries/packed" && jar --extract --file "$tmp/packed/$1")
+  diff -rq "$entries/dist" "$entries/packed" |
+    sed -e "s|^Files $entries/dist/\(.*\) and .* differ$|entry \1 differs|" \
+      -e "s|^Only in $entries/\([a-z]*\)/*\(.*\): |only in the \1 jar: \2/|" || true
+  for entry in natives/windows.sha256 META-INF/MANIFEST.MF; do
+    lines "$entries/dist/$entry" "$entries/packed/$entry"
+  done
+}
+../scripts/package.sh --version "$version" "$tmp/packed" >/dev/null
+for file in "$jar_name" SHA256SUMS; do
+  if [ -f "$file" ] && ! cmp -s "$file" "$tmp/packed/$file"; then
+    fail "dist/$file differs from what scripts/package.sh makes of dist/'s DLLs:"
+    differences "$file" | sed 's/^/  /'
+  fi
+done
 
 grep -q "dist/$jar_name" ../README.md || fail "README.md does not name dist/$jar_name"
 
