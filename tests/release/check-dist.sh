@@ -4,9 +4,10 @@
 # files, the doctors and the jar; each DLL is stripped and names its debug
 # file; the jar is the only one, named for VERSION, its manifest gives
 # VERSION and its entries are exactly those DLLs, byte for byte, their
-# digests and the Java 8 loader class; the README names it.  And the jar
-# and SHA256SUMS are byte for byte what scripts/package.sh makes of DIST's
-# DLLs today, so that a changed packager or a stale dist/ fails here.
+# digests and the Java 8 loader class; the README names it and the
+# changelog has its entry.  And the jar and SHA256SUMS are byte for byte
+# what scripts/package.sh makes of DIST's DLLs today, so that a changed
+# packager or a stale dist/ fails here.
 set -euo pipefail
 shopt -s nullglob
 export LC_ALL=C
@@ -101,6 +102,7 @@ for file in "$jar_name" SHA256SUMS; do
 done
 
 grep -q "dist/$jar_name" ../README.md || fail "README.md does not name dist/$jar_name"
+grep -qx "## $version" ../CHANGELOG.md || fail "CHANGELOG.md has no entry for $version"
 
 if [ "$failed" -gt 0 ]; then
   echo "dist/ is not the release of $version: scripts/build.sh rebuilds it"
