@@ -92,6 +92,14 @@ differences() {
   for entry in natives/windows.sha256 META-INF/MANIFEST.MF; do
     lines "$entries/dist/$entry" "$entries/packed/$entry"
   done
+  # A class that differs only in its bytes, not its code: another javac.
+  for entry in "$entries"/dist/eu/velquor/natives/*.class; do
+    entry=${entry#"$entries"/dist/}
+    if ! cmp -s "$entries/dist/$entry" "$entries/packed/$entry" &&
+      diff -q <(javap -c -p "$entries/dist/$entry") <(javap -c -p "$entries/packed/$entry") >/dev/null; then
+      echo "$entry: the same code by javap -c -p, so compiled by another javac than this $(javac -version 2>&1)"
+    fi
+  done
 }
 ../scripts/package.sh --version "$version" "$tmp/packed" >/dev/null
 for file in "$jar_name" SHA256SUMS; do

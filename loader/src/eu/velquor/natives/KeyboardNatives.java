@@ -206,8 +206,14 @@ public final class KeyboardNatives {
     void move(Path part, Path dll) throws IOException;
   }
 
-  static Move mover = (part, dll) ->
+  // A class rather than a lambda: javac 17 and 25 order a lambda's constant
+  // pool entries differently, and the jar is to be the same bytes on both.
+  static Move mover = new Move() {
+    @Override
+    public void move(Path part, Path dll) throws IOException {
       Files.move(part, dll, StandardCopyOption.ATOMIC_MOVE, StandardCopyOption.REPLACE_EXISTING);
+    }
+  };
 
   /**
    * Copies the entry into a partial file beside {@code dll} (on its volume,
