@@ -25,6 +25,7 @@ import java.util.concurrent.ExecutorService;
 import java.util.concurrent.Executors;
 import java.util.concurrent.Future;
 import java.util.stream.Stream;
+import org.junit.jupiter.api.AfterEach;
 import org.junit.jupiter.api.Tag;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.io.TempDir;
@@ -46,14 +47,13 @@ class KeyboardNativesTest {
 
   private static final Properties WINDOWS64 = jvm("Windows 10", "amd64", "64");
 
-  private static final Path TEST_JAR = codeSource(KeyboardNatives.class);
+  private static final Path TEST_JAR =
+      Path.of(KeyboardNatives.class.getProtectionDomain().getCodeSource().getLocation().getPath());
+  private static final KeyboardNatives.Move REAL_MOVE = KeyboardNatives.mover;
 
-  private static Path codeSource(Class<?> c) {
-    try {
-      return Path.of(c.getProtectionDomain().getCodeSource().getLocation().toURI());
-    } catch (java.net.URISyntaxException e) {
-      throw new AssertionError(e);
-    }
+  @AfterEach
+  void restoreMove() {
+    KeyboardNatives.mover = REAL_MOVE;
   }
 
   /** The package-private extract of {@code jar}'s own copy of the loader. */
@@ -62,8 +62,8 @@ class KeyboardNativesTest {
   }
 
   private static Extract loaderIn(Path jar) throws Exception {
-    ClassLoader classes = new URLClassLoader(new URL[] {jar.toUri().toURL()}, null);
-    Method extract = classes.loadClass(KeyboardNatives.class.getName())
+    Method extract = new URLClassLoader(new URL[] {jar.toUri().toURL()}, null)
+        .loadClass(KeyboardNatives.class.getName())
         .getDeclaredMethod("extract", String.class, Path.class, Properties.class);
     extract.setAccessible(true);
     return (library, folder, system) -> {
@@ -82,22 +82,19 @@ class KeyboardNativesTest {
     Path dist = Path.of(System.getProperty("velquor.dist"));
     Path jar = dist.resolve("velquor-keyboard-natives-" + System.getProperty("velquor.version") + ".jar");
     assertTrue(Files.isRegularFile(jar), "no " + jar + ": scripts/build.sh rebuilds dist/");
-    Extract shipped = loaderIn(jar);
     int dlls = 0;
-    for (String arch : new String[] {"x86", "x64"}) {
-      Properties windows = jvm("Windows 10", arch.equals("x86") ? "x86" : "amd64",
-          arch.equals("x86") ? "32" : "64");
-      try (DirectoryStream<Path> built = Files.newDirectoryStream(dist.resolve(arch), "*.dll")) {
+    for (String[] build : new String[][] {{"x86", "x86", "32"}, {"x64", "amd64", "64"}}) {
+      try (DirectoryStream<Path> built = Files.newDirectoryStream(dist.resolve(build[0]), "*.dll")) {
         for (Path dll : built) {
-          String library = dll.getFileName().toString().replace(".dll", "");
-          Path extracted = shipped.extract(library, folder, windows);
+          Path extracted = loaderIn(jar).extract(dll.getFileName().toString().replace(".dll", ""),
+              folder, jvm("Windows 10", build[1], build[2]));
           assertArrayEquals(Files.readAllBytes(dll), Files.readAllBytes(extracted),
               extracted + ", from " + jar + ", differs from " + dll);
           dlls++;
         }
       }
     }
-    assertEquals(6, dlls, "the DLLs of " + dist.resolve("x86") + " and x64");
+    assertEquals(6, dlls, "the DLLs of " + dist + "/x86 and x64");
   }
 
   private static byte[] entry(String build) throws IOException {
@@ -208,66 +205,54 @@ class KeyboardNativesTest {
 
   @Test
   void failedMoveTriedAgainBesideTheDllThenGivenUp() throws Throwable {
-    KeyboardNatives.Move real = KeyboardNatives.mover;
     List<Path> parts = new ArrayList<>();
-    try {
-      KeyboardNatives.mover = (part, dll) -> {
-        parts.add(part);
-        if (parts.size() <= 3) {
-          throw held(part);
-        }
-        real.move(part, dll);
-      };
-      Path dll = KeyboardNatives.extract("Sample", folder, WINDOWS64);
-      assertArrayEquals(entry("windows-x64"), Files.readAllBytes(dll));
-      assertEquals(4, parts.size());
-      // On the DLL's volume, so that the move can be atomic.
-      assertEquals(dll.getParent(), parts.get(0).getParent());
-      assertEquals(1, filesIn(dll.getParent()), "no partial file left");
-
-      // Held for good, and the partial file cannot be removed: the error is the move's.
-      Files.delete(dll);
-      parts.clear();
-      KeyboardNatives.mover = (part, target) -> {
-        parts.add(part);
-        makeUndeletable(part);
+    KeyboardNatives.mover = (part, dll) -> {
+      parts.add(part);
+      if (parts.size() <= 3) {
         throw held(part);
-      };
-      UnsatisfiedLinkError e = assertThrows(UnsatisfiedLinkError.class,
-          () -> KeyboardNatives.extract("Sample", folder, WINDOWS64));
-      String tried = "cannot extract natives/windows-x64/Sample.dll to " + dll + ": tried to move "
-          + parts.get(0) + " over it " + parts.size() + " times in ";
-      assertTrue(e.getMessage().startsWith(tried), e.getMessage());
-      assertTrue(e.getMessage().endsWith(" ms; the last try failed with " + held(parts.get(0))
-          + ", and the file there does not check out"), e.getMessage());
-      assertTrue(parts.size() > 4, "tried for about a second");
-      assertEquals(DirectoryNotEmptyException.class,
-          e.getCause().getSuppressed()[0].getClass());
-    } finally {
-      KeyboardNatives.mover = real;
-    }
+      }
+      REAL_MOVE.move(part, dll);
+    };
+    Path dll = KeyboardNatives.extract("Sample", folder, WINDOWS64);
+    assertArrayEquals(entry("windows-x64"), Files.readAllBytes(dll));
+    assertEquals(4, parts.size());
+    // On the DLL's volume, so that the move can be atomic.
+    assertEquals(dll.getParent(), parts.get(0).getParent());
+    assertEquals(1, filesIn(dll.getParent()), "no partial file left");
+
+    // Held for good, and the partial file cannot be removed: the error is the move's.
+    Files.delete(dll);
+    parts.clear();
+    KeyboardNatives.mover = (part, target) -> {
+      parts.add(part);
+      makeUndeletable(part);
+      throw held(part);
+    };
+    UnsatisfiedLinkError e = assertThrows(UnsatisfiedLinkError.class,
+        () -> KeyboardNatives.extract("Sample", folder, WINDOWS64));
+    assertTrue(e.getMessage().startsWith("cannot extract natives/windows-x64/Sample.dll to " + dll
+        + ": tried to move " + parts.get(0) + " over it " + parts.size() + " times in "));
+    assertTrue(e.getMessage().endsWith(" ms; the last try failed with " + held(parts.get(0))
+        + ", and the file there does not check out"), e.getMessage());
+    assertTrue(parts.size() > 4, "tried for about a second");
+    assertEquals(DirectoryNotEmptyException.class, e.getCause().getSuppressed()[0].getClass());
   }
 
   // Another JVM moved its copy in first: its DLL is used, and the partial
   // file goes, or stays without failing the call when it cannot be removed.
   @Test
   void failedMoveOverAWholeDllUsesIt() throws Throwable {
-    KeyboardNatives.Move real = KeyboardNatives.mover;
-    try {
-      for (boolean removable : new boolean[] {true, false}) {
-        KeyboardNatives.mover = (part, dll) -> {
-          Files.copy(part, dll);
-          if (!removable) {
-            makeUndeletable(part);
-          }
-          throw held(dll);
-        };
-        Path dll = KeyboardNatives.extract("Sample", folder.resolve("" + removable), WINDOWS64);
-        assertArrayEquals(entry("windows-x64"), Files.readAllBytes(dll));
-        assertEquals(removable ? 1 : 2, filesIn(dll.getParent()));
-      }
-    } finally {
-      KeyboardNatives.mover = real;
+    for (boolean removable : new boolean[] {true, false}) {
+      KeyboardNatives.mover = (part, dll) -> {
+        Files.copy(part, dll);
+        if (!removable) {
+          makeUndeletable(part);
+        }
+        throw held(dll);
+      };
+      Path dll = KeyboardNatives.extract("Sample", folder.resolve("" + removable), WINDOWS64);
+      assertArrayEquals(entry("windows-x64"), Files.readAllBytes(dll));
+      assertEquals(removable ? 1 : 2, filesIn(dll.getParent()));
     }
   }
 
