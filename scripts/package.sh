@@ -1,28 +1,46 @@
 #!/usr/bin/env bash
+# package.sh [--version VERSION] [OUT]
 # Packs every DLL in dist/x86 and dist/x64 into
-# dist/velquor-keyboard-natives-<version>.jar (under natives/windows-x86/ and
+# OUT/velquor-keyboard-natives-<version>.jar (under natives/windows-x86/ and
 # natives/windows-x64/), with their digests (natives/windows.sha256) and the
 # loader eu.velquor.natives.KeyboardNatives compiled for Java 8, and lists
-# the DLLs, their debug files, the doctors and the jar in dist/SHA256SUMS.
-# The debug files and the doctors stay outside the jar.
-# The version is the one CMake configured into the mingw build trees.
+# the DLLs, their debug files, the doctors and the jar in OUT/SHA256SUMS.
+# The debug files and the doctors stay outside the jar.  OUT is dist/ unless
+# given; the release test packs into a temporary folder and compares.
+# VERSION is CMake's PROJECT_VERSION; without it, the one CMake configured
+# into the mingw build trees (scripts/build.sh).
 # Same DLLs, same jar bytes: entries in name order, one fixed date, our own
 # Created-By (jar would write its JDK's), and stored rather than deflated so
 # that no zlib version enters the bytes.
 set -euo pipefail
 shopt -s nullglob
 export LC_ALL=C
-cd "$(dirname "$0")/.."
 
 version=
-for preset in mingw-x86 mingw-x64; do
-  v=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "build/$preset/CMakeCache.txt")
-  if [ -z "$v" ] || { [ -n "$version" ] && [ "$v" != "$version" ]; }; then
-    echo "package.sh: build/mingw-* disagree on the version; run scripts/build.sh" >&2
-    exit 1
-  fi
-  version=$v
-done
+if [ "${1:-}" = --version ]; then
+  version=$2
+  shift 2
+fi
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=${1:-$root/dist}
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+cd "$root"
+
+# The version CMake configured into both mingw build trees.
+configured_version() {
+  local preset v version=
+  for preset in mingw-x86 mingw-x64; do
+    v=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "build/$preset/CMakeCache.txt" 2>/dev/null)
+    if [ -z "$v" ] || { [ -n "$version" ] && [ "$v" != "$version" ]; }; then
+      echo "package.sh: build/mingw-* disagree on the version; run scripts/build.sh" >&2
+      return 1
+    fi
+    version=$v
+  done
+  echo "$version"
+}
+[ -n "$version" ] || version=$(configured_version)
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
@@ -71,6 +89,6 @@ jar --create --file "$stage/$jar_name" --manifest "$stage/MANIFEST.MF" \
 (cd dist && sha256sum "${dlls[@]}" "${others[@]}") >"$stage/SHA256SUMS"
 (cd "$stage" && sha256sum "$jar_name") >>"$stage/SHA256SUMS"
 
-rm -f dist/velquor-keyboard-natives-*.jar
-mv "$stage/$jar_name" "$stage/SHA256SUMS" dist/
-echo "dist/$jar_name: ${#dlls[@]} DLLs; dist/SHA256SUMS"
+rm -f "$out"/velquor-keyboard-natives-*.jar
+mv "$stage/$jar_name" "$stage/SHA256SUMS" "$out/"
+echo "$out/$jar_name: ${#dlls[@]} DLLs; $out/SHA256SUMS"

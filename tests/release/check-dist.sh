@@ -4,7 +4,10 @@
 # files, the doctors and the jar; each DLL is stripped and names its debug
 # file; the jar is the only one, named for VERSION, its manifest gives
 # VERSION and its entries are exactly those DLLs, byte for byte, their
-# digests and the Java 8 loader class; the README names it.
+# digests and the Java 8 loader class; the README names it and the
+# changelog has its entry.  And the jar and SHA256SUMS are byte for byte
+# what scripts/package.sh makes of DIST's DLLs today, so that a changed
+# packager or a stale dist/ fails here.
 set -euo pipefail
 shopt -s nullglob
 export LC_ALL=C
@@ -70,7 +73,44 @@ if [ -f "$jar_name" ]; then
   fi
 fi
 
+# lines A B: the lines in which the text files A and B differ.
+lines() { diff "$1" "$2" | sed -n -e 's/^</  dist:  /p' -e 's/^>/  packed:/p' || true; }
+# differences FILE: the lines or jar entries in which dist/FILE and the
+# packed one differ, and the lines of the text entries among them.
+differences() {
+  if [ "$1" = SHA256SUMS ]; then
+    lines "$1" "$tmp/packed/$1"
+    return
+  fi
+  local entries=$tmp/entries entry
+  mkdir -p "$entries/dist" "$entries/packed"
+  (cd "$entries/dist" && jar --extract --file "$dist/$1")
+  (cd "$entries/packed" && jar --extract --file "$tmp/packed/$1")
+  diff -rq "$entries/dist" "$entries/packed" |
+    sed -e "s|^Files $entries/dist/\(.*\) and .* differ$|entry \1 differs|" \
+      -e "s|^Only in $entries/\([a-z]*\)/*\(.*\): |only in the \1 jar: \2/|" || true
+  for entry in natives/windows.sha256 META-INF/MANIFEST.MF; do
+    lines "$entries/dist/$entry" "$entries/packed/$entry"
+  done
+  # A class that differs only in its bytes, not its code: another javac.
+  for entry in "$entries"/dist/eu/velquor/natives/*.class; do
+    entry=${entry#"$entries"/dist/}
+    if ! cmp -s "$entries/dist/$entry" "$entries/packed/$entry" &&
+      diff -q <(javap -c -p "$entries/dist/$entry") <(javap -c -p "$entries/packed/$entry") >/dev/null; then
+      echo "$entry: the same code by javap -c -p, so compiled by another javac than this $(javac -version 2>&1)"
+    fi
+  done
+}
+../scripts/package.sh --version "$version" "$tmp/packed" >/dev/null
+for file in "$jar_name" SHA256SUMS; do
+  if [ -f "$file" ] && ! cmp -s "$file" "$tmp/packed/$file"; then
+    fail "dist/$file differs from what scripts/package.sh makes of dist/'s DLLs:"
+    differences "$file" | sed 's/^/  /'
+  fi
+done
+
 grep -q "dist/$jar_name" ../README.md || fail "README.md does not name dist/$jar_name"
+grep -qx "## $version" ../CHANGELOG.md || fail "CHANGELOG.md has no entry for $version"
 
 if [ "$failed" -gt 0 ]; then
   echo "dist/ is not the release of $version: scripts/build.sh rebuilds it"
