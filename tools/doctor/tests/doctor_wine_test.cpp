@@ -1,9 +1,13 @@
 // The doctor of this build under Wine, against the stand-ins: the lighting
 // service, the effect library and the LED engine, each set up ready,
 // missing, of the other bitness (a program of the other bitness stands in
-// for such a file), registered in the other view, or lacking an entry point.
+// for such a file), registered in the other view, or lacking an entry point;
+// one keyboard ready and the others absent; folders outside plain ASCII; a
+// hung service; odd registry values.  The doctor program's reports go to
+// OUT as NAME.txt and NAME.json, each JSON report with NAME.expect beside
+// it ("PATH<TAB>VALUE" lines, UTF-8) for check-json.py, which parses it.
 //
-//   doctor_wine_test DOCTOR.exe SERVICE.exe OTHER-BITNESS.exe GLOW.dll
+//   doctor_wine_test OUT DOCTOR.exe SERVICE.exe OTHER-BITNESS.exe GLOW.dll
 //       GLOW-WITHOUT-QUERYDEVICE.dll ENGINE.dll ENGINE-WITHOUT-FLASH.dll
 //       [case...]
 #include "../../../tests/common/check.h"
@@ -15,11 +19,12 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
-std::string doctorExe, service, otherBitness, glow, glowNoQuery, engine,
+std::string outDir, doctorExe, service, otherBitness, glow, glowNoQuery, engine,
     engineNoFlash, game;
 const int kBits = sizeof(void *) * 8;
 const int kOtherBits = kBits == 64 ? 32 : 64;
@@ -47,8 +52,14 @@ doctor::Options setUp(const std::string &glowFile) {
         CopyFileA(glowFile.c_str(), (game + "\\" + kGlowName).c_str(), FALSE));
   unregisterEngineBothViews();
   doctor::Options options;
-  options.javaDir = game;
+  options.javaDir = doctor::wide(game);
   return options;
+}
+
+std::wstring tempFolder() {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  return temp;
 }
 
 // "Tovrik:missing"-style: each keyboard's findings in order.
@@ -82,21 +93,36 @@ bool has(const std::string &text, const std::string &part) {
   return text.find(part) != std::string::npos;
 }
 
-// Runs the doctor program and returns its exit status; its output, which
-// the test log shows, goes to `out`.
-DWORD runDoctorProgram(const std::string &args, std::string &out) {
-  std::string file = game + "\\doctor.out";
+std::string readAll(const std::string &file) {
+  std::string out;
+  if (FILE *f = std::fopen(file.c_str(), "rb")) {
+    char buf[4096];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
+      out.append(buf, n);
+    std::fclose(f);
+  }
+  return out;
+}
+
+// Runs the doctor program with `args` (and --json for a NAME.json), its
+// output going to OUT\NAME; returns the exit status and the output, which
+// the test log shows for text.
+DWORD runDoctorProgram(const std::wstring &args, const std::string &name,
+                       std::string &out) {
+  bool json = name.size() > 5 && name.substr(name.size() - 5) == ".json";
+  std::string file = outDir + "\\" + name;
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE output = CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                               &inherit, CREATE_ALWAYS, 0, nullptr);
-  STARTUPINFOA si{};
+  STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
   si.hStdOutput = si.hStdError = output;
   PROCESS_INFORMATION pi{};
-  std::string cmd = "\"" + doctorExe + "\" " + args;
+  std::wstring cmd = L"\"" + doctor::wide(doctorExe) + L"\" " + args +
+                     (json ? L" --json" : L"");
   DWORD status = 99;
-  if (CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr,
+  if (CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr,
                      nullptr, &si, &pi)) {
     if (WaitForSingleObject(pi.hProcess, 300000) == WAIT_OBJECT_0)
       GetExitCodeProcess(pi.hProcess, &status);
@@ -104,14 +130,35 @@ DWORD runDoctorProgram(const std::string &args, std::string &out) {
     CloseHandle(pi.hThread);
   }
   CloseHandle(output);
-  out.clear();
-  if (FILE *f = std::fopen(file.c_str(), "rb")) {
-    char buf[4096];
-    for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
-      out.append(buf, n);
+  out = readAll(file);
+  if (!json)
+    std::printf("%s", out.c_str());
+  return status;
+}
+
+using Expected = std::vector<std::pair<std::string, std::string>>;
+
+// What check-json.py is to find in OUT\NAME.json, with the exit status.
+DWORD runForJson(const std::wstring &args, const std::string &name,
+                 const Expected &expected) {
+  std::string out;
+  DWORD status = runDoctorProgram(args, name + ".json", out);
+  if (FILE *f = std::fopen((outDir + "\\" + name + ".expect").c_str(), "wb")) {
+    for (const auto &e : expected)
+      std::fprintf(f, "%s\t%s\n", e.first.c_str(), e.second.c_str());
     std::fclose(f);
   }
   return status;
+}
+
+std::wstring javaArg(const std::wstring &folder) {
+  return L"--java \"" + folder + L"\\java.exe\"";
+}
+
+std::wstring environment(const wchar_t *name) {
+  wchar_t value[32768];
+  DWORD n = GetEnvironmentVariableW(name, value, 32768);
+  return n < 32768 ? std::wstring(value, n) : std::wstring();
 }
 
 TEST_CASE(ready_setup_has_no_findings) {
@@ -131,52 +178,81 @@ TEST_CASE(ready_setup_has_no_findings) {
   CHECK(duvek.facts.back().second == game + "\\" + kGlowName);
 
   std::string out;
-  CHECK_EQ(runDoctorProgram("--java \"" + game + "\\java.exe\"", out), 0u);
-  std::printf("%s", out.c_str());
-  CHECK(has(out, "Everything a " + std::to_string(kBits) +
-                     "-bit game uses is ready."));
+  CHECK_EQ(runDoctorProgram(javaArg(options.javaDir), "ready.txt", out), 0u);
+  CHECK(has(out, "Ready for a " + std::to_string(kBits) +
+                     "-bit game: Tovrik, Duvek, LED engine.\n"));
   CHECK(has(out, "exports all 7 entry points"));
   CHECK(has(out, "exports all 19 entry points"));
   svc.stop();
 }
 
-TEST_CASE(nothing_installed_is_missing) {
-  doctor::Report report = doctor::runDoctor(setUp(""));
-  expectKinds(report, {"Tovrik:missing", "Duvek:missing", "LED engine:missing"},
-              __LINE__);
-  std::FILE *json = std::fopen((game + "\\report.json").c_str(), "w+");
-  REQUIRE(json != nullptr);
-  doctor::printJson(report, json);
-  std::rewind(json);
-  char buf[8192] = {};
-  std::fread(buf, 1, sizeof buf - 1, json);
-  std::fclose(json);
-  CHECK(has(buf, "\"ready\":false,\"keyboards\":[{\"name\":\"Tovrik\","
-                 "\"ready\":false,"));
-  CHECK(has(buf, "{\"kind\":\"missing\",\"problem\":\"no \\\"TOVRIK TALK\\\""
-                 " window"));
+TEST_CASE(nothing_installed_is_not_found) {
+  doctor::Options options = setUp("");
+  doctor::Report report = doctor::runDoctor(options);
+  expectKinds(report, {}, __LINE__);
+  CHECK(!report.ready());
+  CHECK_EQ(runForJson(javaArg(options.javaDir), "nothing",
+                      {{"verdict", "none found"},
+                       {"ready", "false"},
+                       {"keyboards/0/verdict", "not found"},
+                       {"keyboards/1/verdict", "not found"},
+                       {"keyboards/2/verdict", "not found"}}),
+           1u);
+}
+
+// The player with one keyboard: it is ready and the others are no
+// problem; named on the command line, an absent one is.
+TEST_CASE(one_keyboard_ready_the_others_not_found) {
+  doctor::Options options = setUp("");
+  ServiceProcess svc;
+  REQUIRE(svc.start(service));
+  std::wstring java = javaArg(options.javaDir);
+  std::string out;
+  CHECK_EQ(runDoctorProgram(java, "one-keyboard.txt", out), 0u);
+  CHECK(has(out, "\nDuvek: not found\n"));
+  CHECK(has(out, "  if you have this keyboard: install the keyboard's LED "
+                 "software\n"));
+  CHECK_EQ(runForJson(java, "one-keyboard",
+                      {{"ready", "true"},
+                       {"verdict", "ready"},
+                       {"keyboards/keyboard=tovrik/verdict", "ready"},
+                       {"keyboards/keyboard=duvek/verdict", "not found"},
+                       {"keyboards/keyboard=duvek/findings", "[]"},
+                       {"keyboards/keyboard=led/verdict", "not found"}}),
+           0u);
+  std::wstring named = java + L" --keyboard tovrik --keyboard led";
+  CHECK_EQ(runDoctorProgram(named, "one-keyboard-named.txt", out), 1u);
+  CHECK_EQ(runForJson(named, "one-keyboard-named",
+                      {{"ready", "false"},
+                       {"verdict", "problem"},
+                       {"keyboards/0/verdict", "ready"},
+                       {"keyboards/1/keyboard", "led"},
+                       {"keyboards/1/findings/0/kind", "missing"},
+                       {"keyboards/2", "<none>"}}),
+           1u);
+  svc.stop();
 }
 
 TEST_CASE(files_of_the_other_bitness) {
   doctor::Options options = setUp(otherBitness);
   CHECK(wine_registry::registerEngine(wine_registry::kOwnView, otherBitness));
   doctor::Report report = doctor::runDoctor(options);
-  expectKinds(
-      report,
-      {"Tovrik:missing", "Duvek:wrong-bitness", "LED engine:wrong-bitness"},
-      __LINE__);
+  expectKinds(report, {"Duvek:wrong-bitness", "LED engine:wrong-bitness"},
+              __LINE__);
   std::string other = std::to_string(kOtherBits) + "-bit; a " +
                       std::to_string(kBits) + "-bit game cannot load it";
   CHECK(has(problems(report), game + "\\" + kGlowName + " is " + other));
   CHECK(has(problems(report), otherBitness + " is " + other));
 }
 
+// Duvek is ready, the LED engine is not: the player is not.
 TEST_CASE(engine_registered_in_the_other_view) {
   doctor::Options options = setUp(glow);
   CHECK(wine_registry::registerEngine(wine_registry::kOtherView, engine));
   doctor::Report report = doctor::runDoctor(options);
-  expectKinds(report, {"Tovrik:missing", "LED engine:wrong-registry-view"},
-              __LINE__);
+  expectKinds(report, {"LED engine:wrong-registry-view"}, __LINE__);
+  CHECK(report.keyboards.at(1).verdict() == doctor::Verdict::kReady);
+  CHECK(!report.ready());
   CHECK(has(problems(report), "registered only in the " +
                                   std::to_string(kOtherBits) +
                                   "-bit registry view"));
@@ -187,29 +263,142 @@ TEST_CASE(missing_entry_points_are_named) {
   CHECK(wine_registry::registerEngine(wine_registry::kOwnView, engineNoFlash));
   doctor::Report report = doctor::runDoctor(options);
   expectKinds(report,
-              {"Tovrik:missing", "Duvek:missing-entry-point",
-               "LED engine:missing-entry-point"},
+              {"Duvek:missing-entry-point", "LED engine:missing-entry-point"},
               __LINE__);
   CHECK(has(problems(report), kGlowName + std::string(" lacks QueryDevice:")));
   CHECK(has(problems(report), " lacks UlvoLedFlashSingleKey:"));
   unregisterEngineBothViews();
 }
 
+// A user name and a game folder outside plain ASCII, on PATH and in
+// --java: the JSON is UTF-8 that names each folder exactly.  In the 64-bit
+// build a DvGlowSDK.dll beside java.exe is passed over for DvGlowSDK64.dll
+// on PATH: each name goes through every folder before the next.
+TEST_CASE(folders_outside_ascii) {
+  const wchar_t kName[] = L"Jos\u00e9 \u0412\u043b\u0430\u0434";
+  const char kNameUtf8[] = "Jos\xc3\xa9 \xd0\x92\xd0\xbb\xd0\xb0\xd0\xb4";
+  std::string bits = std::to_string(kBits);
+  std::string temp = doctor::utf8(tempFolder()); // ASCII under Wine
+  std::wstring gameDir =
+      tempFolder() + L"velquor-doctor-" + kName + L"-" + doctor::wide(bits);
+  std::wstring onPath = tempFolder() + kName + L"-" + doctor::wide(bits);
+  CreateDirectoryW(gameDir.c_str(), nullptr);
+  CreateDirectoryW(onPath.c_str(), nullptr);
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  CHECK(CopyFileW(self, (gameDir + L"\\java.exe").c_str(), FALSE));
+  std::wstring glowFile = doctor::wide(glow);
+  CHECK(CopyFileW(glowFile.c_str(),
+                  (onPath + L"\\" + doctor::wide(kGlowName)).c_str(), FALSE));
+  if (kBits == 64)
+    CHECK(CopyFileW(glowFile.c_str(), (gameDir + L"\\DvGlowSDK.dll").c_str(),
+                    FALSE));
+  unregisterEngineBothViews();
+  std::wstring path = environment(L"PATH");
+  SetEnvironmentVariableW(L"PATH", (onPath + L";" + path).c_str());
+
+  std::string java = temp + "velquor-doctor-" + kNameUtf8 + "-" + bits;
+  std::string loads = temp + kNameUtf8 + "-" + bits + "\\" + kGlowName;
+  CHECK_EQ(
+      runForJson(javaArg(gameDir), "non-ascii",
+                 {{"java", java + "\\java.exe"},
+                  {"keyboards/keyboard=duvek/verdict", "ready"},
+                  {"keyboards/keyboard=duvek/facts/what=loads/value", loads}}),
+      0u);
+  std::string out;
+  CHECK_EQ(runDoctorProgram(javaArg(gameDir), "non-ascii.txt", out), 0u);
+  CHECK(has(out, "game JVM: " + java + "\\java.exe\n"));
+  CHECK(has(out, "  loads: " + loads + "\n"));
+  SetEnvironmentVariableW(L"PATH", path.c_str());
+}
+
+// A service window that takes no message: the doctor waits about a second
+// for it and calls it hung, rather than ready or waiting on.
+TEST_CASE(hung_service_is_a_problem) {
+  doctor::Options options = setUp("");
+  ServiceProcess svc;
+  REQUIRE(svc.start(service));
+  svc.hang(6000);
+  std::wstring java = javaArg(options.javaDir);
+  std::string out;
+  CHECK_EQ(runDoctorProgram(java, "hung.txt", out), 1u);
+  CHECK(has(out, "  fix: restart the keyboard's lighting software\n"));
+  CHECK_EQ(runForJson(java, "hung",
+                      {{"ready", "false"},
+                       {"keyboards/keyboard=tovrik/verdict", "problem"},
+                       {"keyboards/keyboard=tovrik/findings/0/kind", "hung"}}),
+           1u);
+  svc.stop();
+}
+
+// 260 bytes with no end are unreadable; a relative name is looked for
+// where the game's loader looks, not in the doctor's current folder.
+TEST_CASE(cut_and_relative_engine_values) {
+  doctor::Options options = setUp("");
+  std::string cut = "C:\\" + std::string(257, 'a');
+  CHECK(wine_registry::setEngineValue(wine_registry::kOwnView, REG_BINARY,
+                                      cut.data(), 260));
+  doctor::Report report = doctor::runDoctor(options);
+  expectKinds(report, {"LED engine:unreadable"}, __LINE__);
+  CHECK(has(problems(report), "fills all 260 bytes"));
+
+  CHECK(CopyFileA(engine.c_str(), (game + "\\ulvo-engine.dll").c_str(), FALSE));
+  CHECK(wine_registry::registerEngine(wine_registry::kOwnView,
+                                      "ulvo-engine.dll"));
+  report = doctor::runDoctor(options);
+  expectKinds(report, {}, __LINE__);
+  CHECK(report.keyboards.at(2).facts.back().second ==
+        game + "\\ulvo-engine.dll");
+  unregisterEngineBothViews();
+}
+
+// The 32-bit doctor on 64-bit Windows: System32 on PATH is SysWOW64 to a
+// 32-bit game, so a 64-bit library there is one file, named once, under
+// the folder it is really in.
+TEST_CASE(library_in_syswow64_is_named_once) {
+  wchar_t dir[MAX_PATH];
+  if (kBits == 64 || GetSystemWow64DirectoryW(dir, MAX_PATH) == 0) {
+    std::printf("  (a case for the 32-bit doctor on 64-bit Windows)\n");
+    return;
+  }
+  std::wstring placed = std::wstring(dir) + L"\\DvGlowSDK.dll";
+  doctor::Options options = setUp("");
+  REQUIRE(CopyFileW(doctor::wide(otherBitness).c_str(), placed.c_str(), FALSE));
+  doctor::Report report = doctor::runDoctor(options);
+  expectKinds(report, {"Duvek:wrong-bitness"}, __LINE__);
+  size_t listed = 0;
+  for (const auto &fact : report.keyboards.at(1).facts)
+    listed += has(fact.first, "DvGlowSDK.dll") ? 1 : 0;
+  CHECK_EQ(listed, 1u);
+
+  std::wstring java = javaArg(options.javaDir);
+  std::string out;
+  CHECK_EQ(runDoctorProgram(java, "syswow64.txt", out), 1u);
+  CHECK_EQ(runForJson(
+               java, "syswow64",
+               {{"keyboards/keyboard=duvek/facts/1/what", doctor::utf8(placed)},
+                {"keyboards/keyboard=duvek/findings/0/kind", "wrong-bitness"},
+                {"keyboards/keyboard=duvek/findings/1", "<none>"}}),
+           1u);
+  DeleteFileW(placed.c_str());
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
   std::vector<std::string> paths = takePathArguments(
-      argc, argv, 7,
-      "DOCTOR SERVICE OTHER-BITNESS GLOW GLOW-WITHOUT-QUERYDEVICE ENGINE "
+      argc, argv, 8,
+      "OUT DOCTOR SERVICE OTHER-BITNESS GLOW GLOW-WITHOUT-QUERYDEVICE ENGINE "
       "ENGINE-WITHOUT-FLASH [case...]");
   if (paths.empty())
     return 2;
-  doctorExe = paths[0];
-  service = paths[1];
-  otherBitness = paths[2];
-  glow = paths[3];
-  glowNoQuery = paths[4];
-  engine = paths[5];
-  engineNoFlash = paths[6];
+  outDir = paths[0];
+  doctorExe = paths[1];
+  service = paths[2];
+  otherBitness = paths[3];
+  glow = paths[4];
+  glowNoQuery = paths[5];
+  engine = paths[6];
+  engineNoFlash = paths[7];
   return check::run(argc, argv);
 }
