@@ -1,53 +1,35 @@
 #!/usr/bin/env python3
 """Reads each NAME.json in a folder as a standard parser does (the bytes
-strictly as UTF-8, then JSON) and checks the values NAME.expect lists, one
-"PATH<TAB>VALUE" a line.  PATH is object keys and list indexes joined by
-"/"; a "key=value" step picks the list item holding that pair.  A string
-is compared as it is, anything else as JSON; "<none>" is no such item."""
-import json
-import pathlib
-import sys
+strictly as UTF-8, then JSON) and checks what NAME.expect lists, one
+"PATH<TAB>VALUE" a line.  PATH joins keys and list indexes with "/"; a
+"key=value" step picks the list item holding that pair.  A string is
+compared as it is, anything else as JSON; "<none>" is no such item."""
+import json, pathlib, sys
 
 
-def step(node, key):
-    if isinstance(node, list) and "=" in key:
-        name, value = key.split("=", 1)
-        return next(i for i in node if isinstance(i, dict) and i.get(name) == value)
-    return node[int(key)] if isinstance(node, list) else node[key]
-
-
-def value(report, path):
-    node = report
+def value(node, path):
     try:
         for key in path.split("/"):
-            node = step(node, key)
-    except (KeyError, IndexError, StopIteration, TypeError):
+            if isinstance(node, list) and "=" in key:
+                name, want = key.split("=", 1)
+                node = next(i for i in node if i.get(name) == want)
+            else:
+                node = node[int(key) if isinstance(node, list) else key]
+    except (KeyError, IndexError, StopIteration, TypeError, AttributeError):
         return "<none>"
     return node if isinstance(node, str) else json.dumps(node)
 
 
-def check(json_file):
+failures, reports = [], sorted(pathlib.Path(sys.argv[1]).glob("*.json"))
+for report in reports:
     try:
-        report = json.loads(json_file.read_bytes().decode("utf-8"))
+        data = json.loads(report.read_bytes().decode("utf-8"))
     except ValueError as e:  # UnicodeDecodeError and JSONDecodeError
-        return [f"{json_file.name}: {e}"]
-    expect = json_file.with_suffix(".expect")
-    lines = expect.read_text(encoding="utf-8").splitlines() if expect.exists() else []
-    failures = []
-    for line in lines:
+        failures.append(f"{report.name}: {e}")
+        continue
+    for line in report.with_suffix(".expect").read_text("utf-8").splitlines():
         path, want = line.split("\t", 1)
-        got = value(report, path)
-        if got != want:
-            failures.append(f"{json_file.name}: {path} is {got!r}, expected {want!r}")
-    return failures
-
-
-def main(folder):
-    reports = sorted(pathlib.Path(folder).glob("*.json"))
-    failures = [f for r in reports for f in check(r)]
-    print("\n".join(failures + [f"JSON: {len(reports)} reports read, {len(failures)} failed"]))
-    return 1 if failures else 0
-
-
-if __name__ == "__main__":
-    sys.exit(main(sys.argv[1]))
+        if (got := value(data, path)) != want:
+            failures.append(f"{report.name}: {path} is {got!r}, expected {want!r}")
+print("\n".join(failures + [f"JSON: {len(reports)} reports read, {len(failures)} failed"]))
+sys.exit(1 if failures else 0)
