@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
   openjdk-17-jdk-headless junit5 g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine32 wine64 qemu-user libstb-dev binutils-mingw-w64-i686 file chromium
-  xvfb)
+  xvfb nlohmann-json3-dev)
 
 missing=()
 for p in "${packages[@]}"; do

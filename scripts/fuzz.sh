@@ -11,7 +11,7 @@ seconds=${FUZZ_SECONDS:-5}
 [ "${1:-}" = --long ] && seconds=${FUZZ_SECONDS:-120}
 dir=build/fuzz
 targets=(fuzz_tovrik_link fuzz_tovrik_frame fuzz_duvek_compose fuzz_led_registry
-  fuzz_led_bitmap fuzz_preview_session)
+  fuzz_led_bitmap fuzz_preview_session fuzz_pe_file)
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -O1 -g"
 
 mkdir -p "$dir/crashes"

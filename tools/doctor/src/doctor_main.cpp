@@ -1,68 +1,88 @@
 // velquor-doctor.exe: tells a player why a keyboard stays dark.  It changes
-// nothing and runs no vendor code.  Exit status 0 when everything a game of
-// this build's bitness would use is ready, 1 when not, 2 on a bad command
-// line or a java.exe it cannot check.
+// nothing and runs no vendor code.  Exit status 0 when at least one
+// keyboard is ready for a game of this build's bitness and none has a
+// problem, 1 when one has a problem or none is ready, 2 on a bad command
+// line or a java.exe it cannot check.  The command line is read as UTF-16,
+// so any path reaches it whole.
 #include "doctor.h"
+#include "text_sink.h"
 
-#include <cstdio>
-#include <cstring>
+#include <cwchar>
 
 namespace {
 
 const char kUsage[] =
-    "usage: velquor-doctor [--java PATH\\java.exe] [--json]\n"
-    "  --java  check for the game that runs this java.exe: the effect\n"
-    "          library is looked for beside it first\n"
-    "  --json  the same findings as JSON\n";
+    "usage: velquor-doctor [--java PATH\\java.exe] [--keyboard NAME]... "
+    "[--json]\n"
+    "  --java      check for the game that runs this java.exe: the effect\n"
+    "              library is looked for beside it first\n"
+    "  --keyboard  tovrik, duvek or led: check only the keyboards named\n"
+    "              (repeatable); for them, not found is a problem\n"
+    "  --json      the same findings as JSON (UTF-8)\n";
+
+void complain(const std::string &text) {
+  doctor::writeText("velquor-doctor: " + text + "\n", true);
+}
 
 // Checks that java.exe is of this build's bitness and sets the folder it
 // is in.  A JVM of the other bitness loads the other build's DLLs, which
 // the other build of the doctor checks.
-bool takeJava(const char *java, doctor::Options &options) {
+bool takeJava(const std::wstring &java, doctor::Options &options) {
   doctor::PeFacts pe = doctor::readPe(java, nullptr, 0);
   if (!pe.exists || !pe.error.empty() || pe.bits == 0) {
-    std::fprintf(stderr, "velquor-doctor: %s: %s\n", java,
-                 doctor::describe(pe, 0).c_str());
+    complain(doctor::utf8(java) + ": " + doctor::describe(pe, 0));
     return false;
   }
   if (pe.bits != options.bits) {
-    const char *build = pe.bits == 64 ? "x64" : "x86";
-    std::fprintf(stderr,
-                 "velquor-doctor: %s is a %d-bit JVM, which loads the %s "
-                 "DLLs: run the %s doctor (%s\\velquor-doctor.exe) instead\n",
-                 java, pe.bits, build, build, build);
+    std::string build = pe.bits == 64 ? "x64" : "x86";
+    complain(doctor::utf8(java) + " is a " + std::to_string(pe.bits) +
+             "-bit JVM, which loads the " + build + " DLLs: run the " + build +
+             " doctor (" + build + "\\velquor-doctor.exe) instead");
     return false;
   }
-  std::string dir = java;
-  size_t slash = dir.find_last_of("\\/");
-  options.javaDir = slash == std::string::npos ? "." : dir.substr(0, slash);
+  size_t slash = java.find_last_of(L"\\/");
+  options.javaDir = slash == std::wstring::npos ? L"." : java.substr(0, slash);
+  return true;
+}
+
+bool takeKeyboard(const wchar_t *name, doctor::Options &options) {
+  unsigned which = std::wcscmp(name, L"tovrik") == 0  ? doctor::kTovrik
+                   : std::wcscmp(name, L"duvek") == 0 ? doctor::kDuvek
+                   : std::wcscmp(name, L"led") == 0   ? doctor::kLed
+                                                      : 0;
+  if (which == 0)
+    return false;
+  options.keyboards = (options.named ? options.keyboards : 0) | which;
+  options.named = true;
   return true;
 }
 
 } // namespace
 
-int main(int argc, char **argv) {
+int wmain(int argc, wchar_t **argv) {
   doctor::Options options;
-  std::string java;
+  std::wstring java;
   bool json = false;
   for (int i = 1; i < argc; i++) {
-    if (std::strcmp(argv[i], "--json") == 0) {
+    std::wstring arg = argv[i];
+    bool value = i + 1 < argc;
+    if (arg == L"--json") {
       json = true;
-    } else if (std::strcmp(argv[i], "--java") == 0 && i + 1 < argc) {
+    } else if (arg == L"--java" && value) {
       java = argv[++i];
-      if (!takeJava(java.c_str(), options))
+      if (!takeJava(java, options))
         return 2;
+    } else if (arg == L"--keyboard" && value &&
+               takeKeyboard(argv[i + 1], options)) {
+      i++;
     } else {
-      bool help = std::strcmp(argv[i], "--help") == 0;
-      std::fputs(kUsage, help ? stdout : stderr);
+      bool help = arg == L"--help";
+      doctor::writeText(kUsage, !help);
       return help ? 0 : 2;
     }
   }
   doctor::Report report = doctor::runDoctor(options);
-  report.java = java;
-  if (json)
-    doctor::printJson(report, stdout);
-  else
-    doctor::printText(report, stdout);
+  report.java = doctor::utf8(java);
+  doctor::writeText(json ? doctor::jsonOf(report) : doctor::textOf(report));
   return report.ready() ? 0 : 1;
 }

@@ -1,93 +1,131 @@
 #include "report.h"
 
+#include <nlohmann/json.hpp>
+
 namespace doctor {
 namespace {
 
 const char *build(int bits) { return bits == 64 ? "x64" : "x86"; }
 
-// A JSON string: quotes, backslashes and control characters escaped; other
-// bytes pass as they are (paths are in the ANSI code page).
-std::string quoted(const std::string &s) {
-  std::string out = "\"";
-  for (char c : s) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", c);
-      out += escape;
-    } else {
-      out += c;
-    }
+const char *verdictName(Verdict v) {
+  switch (v) {
+  case Verdict::kReady:
+    return "ready";
+  case Verdict::kNotFound:
+    return "not found";
+  default:
+    return "problem";
   }
-  return out + "\"";
+}
+
+std::string names(const Report &report, Verdict v) {
+  std::string out;
+  for (const Keyboard &k : report.keyboards)
+    if (k.verdict() == v)
+      out += (out.empty() ? "" : ", ") + k.name;
+  return out;
+}
+
+size_t problemCount(const Report &report) {
+  size_t n = 0;
+  for (const Keyboard &k : report.keyboards)
+    n += k.findings.size();
+  return n;
+}
+
+// The last line speaks only of the keyboards the player has.
+std::string conclusion(const Report &report) {
+  if (size_t problems = problemCount(report))
+    return std::to_string(problems) +
+           " problem(s) keep a keyboard dark; see the fixes above.";
+  std::string ready = names(report, Verdict::kReady);
+  if (ready.empty())
+    return "No keyboard's software was found: if you have one of these "
+           "keyboards, see above what to do.";
+  std::string out = "Ready for a " + std::to_string(report.bits) +
+                    "-bit game: " + ready + ".";
+  std::string absent = names(report, Verdict::kNotFound);
+  if (!absent.empty())
+    out += " Not found: " + absent + " (no problem if you do not have them).";
+  return out;
+}
+
+std::string overall(const Report &report) {
+  if (report.ready())
+    return "ready";
+  return problemCount(report) ? "problem" : "none found";
 }
 
 } // namespace
 
+Verdict Keyboard::verdict() const {
+  if (!findings.empty())
+    return Verdict::kProblem;
+  return found ? Verdict::kReady : Verdict::kNotFound;
+}
+
 bool Report::ready() const {
-  for (const Keyboard &k : keyboards)
-    if (!k.findings.empty())
+  bool any = false;
+  for (const Keyboard &k : keyboards) {
+    if (k.verdict() == Verdict::kProblem)
       return false;
-  return true;
+    any = any || k.verdict() == Verdict::kReady;
+  }
+  return any;
 }
 
-void printText(const Report &report, FILE *out) {
-  std::fprintf(out,
-               "Velquor keyboard doctor %s (%s): what a %d-bit game finds\n",
-               VELQUOR_VERSION, build(report.bits), report.bits);
+std::string textOf(const Report &report) {
+  std::string out = std::string("Velquor keyboard doctor ") + VELQUOR_VERSION +
+                    " (" + build(report.bits) + "): what a " +
+                    std::to_string(report.bits) + "-bit game finds\n";
   if (!report.java.empty())
-    std::fprintf(out, "game JVM: %s\n", report.java.c_str());
-  size_t problems = 0;
+    out += "game JVM: " + report.java + "\n";
   for (const Keyboard &k : report.keyboards) {
-    std::fprintf(out, "\n%s: %s\n", k.name.c_str(),
-                 k.findings.empty() ? "ready" : "NOT READY");
+    Verdict v = k.verdict();
+    out += "\n" + k.name + ": " +
+           (v == Verdict::kProblem ? "NOT READY" : verdictName(v)) + "\n";
     for (const auto &fact : k.facts)
-      std::fprintf(out, "  %s: %s\n", fact.first.c_str(), fact.second.c_str());
-    for (const Finding &f : k.findings) {
-      std::fprintf(out, "  problem (%s): %s\n", f.kind.c_str(),
-                   f.problem.c_str());
-      std::fprintf(out, "  fix: %s\n", f.fix.c_str());
-    }
-    problems += k.findings.size();
+      out += "  " + fact.first + ": " + fact.second + "\n";
+    if (v == Verdict::kNotFound)
+      out += "  if you have this keyboard: " + k.absence.fix + "\n";
+    for (const Finding &f : k.findings)
+      out += "  problem (" + f.kind + "): " + f.problem + "\n  fix: " + f.fix +
+             "\n";
   }
-  if (problems == 0)
-    std::fprintf(out, "\nEverything a %d-bit game uses is ready.\n",
-                 report.bits);
-  else
-    std::fprintf(out,
-                 "\n%zu problem(s) keep a keyboard dark; see the fixes "
-                 "above.\n",
-                 problems);
+  return out + "\n" + conclusion(report) + "\n";
 }
 
-void printJson(const Report &report, FILE *out) {
-  std::fprintf(out, "{\"version\":%s,\"build\":\"%s\",\"bits\":%d,",
-               quoted(VELQUOR_VERSION).c_str(), build(report.bits),
-               report.bits);
-  if (!report.java.empty())
-    std::fprintf(out, "\"java\":%s,", quoted(report.java).c_str());
-  std::fprintf(out, "\"ready\":%s,\"keyboards\":[",
-               report.ready() ? "true" : "false");
-  for (size_t i = 0; i < report.keyboards.size(); i++) {
-    const Keyboard &k = report.keyboards[i];
-    std::fprintf(out, "%s{\"name\":%s,\"ready\":%s,\"facts\":[", i ? "," : "",
-                 quoted(k.name).c_str(), k.findings.empty() ? "true" : "false");
-    for (size_t j = 0; j < k.facts.size(); j++)
-      std::fprintf(out, "%s{\"what\":%s,\"value\":%s}", j ? "," : "",
-                   quoted(k.facts[j].first).c_str(),
-                   quoted(k.facts[j].second).c_str());
-    std::fprintf(out, "],\"findings\":[");
-    for (size_t j = 0; j < k.findings.size(); j++) {
-      const Finding &f = k.findings[j];
-      std::fprintf(out, "%s{\"kind\":%s,\"problem\":%s,\"fix\":%s}",
-                   j ? "," : "", quoted(f.kind).c_str(),
-                   quoted(f.problem).c_str(), quoted(f.fix).c_str());
-    }
-    std::fprintf(out, "]}");
+std::string jsonOf(const Report &report) {
+  using Json = nlohmann::ordered_json;
+  Json keyboards = Json::array();
+  for (const Keyboard &k : report.keyboards) {
+    Json facts = Json::array(), findings = Json::array();
+    for (const auto &fact : k.facts)
+      facts.push_back({{"what", fact.first}, {"value", fact.second}});
+    for (const Finding &f : k.findings)
+      findings.push_back(
+          {{"kind", f.kind}, {"problem", f.problem}, {"fix", f.fix}});
+    Json entry = {{"keyboard", k.id},
+                  {"name", k.name},
+                  {"verdict", verdictName(k.verdict())},
+                  {"ready", k.verdict() == Verdict::kReady},
+                  {"facts", facts},
+                  {"findings", findings}};
+    if (k.verdict() == Verdict::kNotFound)
+      entry["ifYouHaveIt"] = k.absence.fix;
+    keyboards.push_back(entry);
   }
-  std::fprintf(out, "]}\n");
+  Json json = {{"version", VELQUOR_VERSION},
+               {"build", build(report.bits)},
+               {"bits", report.bits}};
+  if (!report.java.empty())
+    json["java"] = report.java;
+  json["verdict"] = overall(report);
+  json["ready"] = report.ready();
+  json["keyboards"] = keyboards;
+  // A string that is no valid UTF-8 (it never should be) is printed with
+  // U+FFFD in its place rather than ending the doctor.
+  return json.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
 } // namespace doctor

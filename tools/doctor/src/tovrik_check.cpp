@@ -1,12 +1,17 @@
 // Tovrik reaches its keyboard through the vendor's lighting service, which
 // it finds by its window.  The service may be of either bitness, so its
-// bitness and path are told but decide nothing.
+// bitness and path are told but decide nothing; a window that does not
+// answer is a service that cannot light anything.
 #include "doctor.h"
 
 #include <windows.h>
 
 namespace doctor {
 namespace {
+
+// What the library itself waits for a service before it gives up on a key
+// bitmap is far less; a second tells a busy service from a hung one.
+constexpr UINT kAnswerMs = 1000;
 
 // 32 or 64, or 0 where the process cannot be asked.
 int processBits(HANDLE process) {
@@ -33,30 +38,43 @@ std::string serviceProcess(HWND window) {
     return out + " (bitness and path cannot be read)";
   int bits = processBits(process);
   out += bits ? ", " + std::to_string(bits) + "-bit" : ", bitness unknown";
-  char path[MAX_PATH * 2];
-  DWORD size = sizeof path;
-  if (QueryFullProcessImageNameA(process, 0, path, &size))
-    out += std::string(", ") + path;
+  wchar_t path[MAX_PATH * 2];
+  DWORD size = MAX_PATH * 2;
+  if (QueryFullProcessImageNameW(process, 0, path, &size))
+    out += ", " + utf8(std::wstring(path, size));
   CloseHandle(process);
   return out;
+}
+
+// WM_NULL does nothing in any window procedure: the answer only shows that
+// the service's thread takes messages.
+bool answers(HWND window) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs,
+                             &result) != 0;
 }
 
 } // namespace
 
 Keyboard checkTovrik() {
   Keyboard k;
+  k.id = "tovrik";
   k.name = "Tovrik";
   HWND window = FindWindowW(L"TOVRIK TALK", L"TOVRIK TALK");
   if (window == nullptr) {
     k.fact("\"TOVRIK TALK\" window", "none");
-    k.finding(kMissing,
-              "no \"TOVRIK TALK\" window: the keyboard's lighting service "
-              "is not running",
-              "start the keyboard's lighting software before the game and "
-              "keep it running");
+    k.notFound("no \"TOVRIK TALK\" window: the keyboard's lighting service "
+               "is not running",
+               "start the keyboard's lighting software before the game and "
+               "keep it running (either bitness serves)");
     return k;
   }
   k.fact("\"TOVRIK TALK\" window", "found, " + serviceProcess(window));
+  if (!answers(window))
+    k.finding(kHung,
+              "the \"TOVRIK TALK\" window has not answered within a second: "
+              "the keyboard's lighting service is hung",
+              "restart the keyboard's lighting software");
   return k;
 }
 
