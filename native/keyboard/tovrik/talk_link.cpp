@@ -225,10 +225,16 @@ void leaveSendLock() {
 }
 
 // Composes under the bitmap lock and sends outside it, in send order.
+// The service is read again once the lock is held, so that the outcome of
+// the send is that of the service the policy is about.
 template <typename Compose> void composeAndSend(Compose compose) {
-  HWND to = link.service.load();
-  if (!to || !enterSendLock())
+  if (!link.service.load() || !enterSendLock())
     return;
+  HWND to = link.service.load();
+  if (!to) {
+    leaveSendLock();
+    return;
+  }
   AcquireSRWLockExclusive(&link.bitmapLock);
   compose(link.held);
   KeyBitmapPayload payload = makePayload(link.held);
