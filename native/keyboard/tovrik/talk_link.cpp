@@ -75,8 +75,8 @@ struct LinkState {
   // A new instance found beside the stalled service, for the controller
   // to take over (findLostService) before anything is sent to it.
   std::atomic<HWND> replacement{nullptr};
-  std::atomic<DWORD> lastLookup{0}; // set back one interval at load
-  SendPolicy policy;                // under sendLock
+  std::atomic<DWORD> lastLookup{0};     // set back one interval at load
+  SendPolicy policy;                    // under sendLock
   std::atomic<bool> policyStale{false}; // a new service: policy starts anew
   int64_t clockFrequency = 1;           // of QueryPerformanceCounter
   std::atomic<HWND> own{nullptr};

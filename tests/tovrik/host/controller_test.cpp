@@ -117,10 +117,10 @@ TEST_F(ControllerTest, RestartedServiceIsTakenOverOnce) {
     Sleep(300); // past the pause between lookups
     M(update)(nullptr, nullptr);
   }
-  EXPECT_EQ(lines(expectEvents(6)),
-            (Lines{"led-control 15 1", kAllOff,
-                   "light-control 0x00010102 0x0000FF00", kWasd, kWasd,
-                   kWasd}));
+  EXPECT_EQ(
+      lines(expectEvents(6)),
+      (Lines{"led-control 15 1", kAllOff, "light-control 0x00010102 0x0000FF00",
+             kWasd, kWasd, kWasd}));
 }
 
 // After unInit a restarted service is left alone: no per-key control, no

@@ -253,8 +253,8 @@ int main(int argc, char **argv) {
   for (int i = 0; i < 1000; i++)
     api.update(nullptr, nullptr);
   std::printf("healthy service: %d of 1000 updates reached it\n",
-              static_cast<int>(service.waitFor("keys", before + 1000, 50).size() -
-                               before));
+              static_cast<int>(
+                  service.waitFor("keys", before + 1000, 50).size() - before));
   report("onDamage (return)", damage, thread);
   waitBehindAnotherSend(service, api, update);
 

@@ -555,9 +555,8 @@ int exitInsideWindowProcedure(const char *eventName) {
   if (!childHeld || !api.load(dllPath.c_str()))
     return 2;
   heldWindow = linkWindow();
-  if (!heldWindow ||
-      !SetWindowsHookExW(WH_CALLWNDPROC, holdOnMove, nullptr,
-                         GetCurrentThreadId()))
+  if (!heldWindow || !SetWindowsHookExW(WH_CALLWNDPROC, holdOnMove, nullptr,
+                                        GetCurrentThreadId()))
     return 3;
   CloseHandle(CreateThread(nullptr, 0, exitOnceHeld, nullptr, 0, nullptr));
   WINDOWPOS pos{};
