@@ -266,6 +266,14 @@ HOSTWIN_API HANDLE WINAPI GetCurrentProcess(void);
 typedef DWORD(WINAPI *LPTHREAD_START_ROUTINE)(LPVOID);
 typedef struct _SECURITY_ATTRIBUTES SECURITY_ATTRIBUTES;
 
+typedef union _LARGE_INTEGER {
+  struct {
+    DWORD LowPart;
+    LONG HighPart;
+  } u;
+  int64_t QuadPart;
+} LARGE_INTEGER;
+
 typedef struct _CRITICAL_SECTION {
   void *impl;
 } CRITICAL_SECTION;
@@ -278,6 +286,9 @@ HOSTWIN_API HANDLE WINAPI CreateEventW(SECURITY_ATTRIBUTES *sa, BOOL manual,
                                        BOOL initial, LPCWSTR name);
 HOSTWIN_API BOOL WINAPI SetEvent(HANDLE event);
 HOSTWIN_API DWORD WINAPI GetTickCount(void);
+/* The monotonic clock in nanoseconds: the frequency is 1e9. */
+HOSTWIN_API BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER *count);
+HOSTWIN_API BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER *frequency);
 HOSTWIN_API DWORD WINAPI WaitForSingleObject(HANDLE h, DWORD ms);
 HOSTWIN_API void WINAPI Sleep(DWORD ms);
 HOSTWIN_API DWORD WINAPI GetCurrentThreadId(void);

@@ -162,6 +162,18 @@ DWORD WINAPI GetTickCount(void) {
   return static_cast<DWORD>(now.tv_sec * 1000 + now.tv_nsec / 1000000);
 }
 
+BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER *count) {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  count->QuadPart = static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+  return TRUE;
+}
+
+BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER *frequency) {
+  frequency->QuadPart = 1000000000;
+  return TRUE;
+}
+
 DWORD WINAPI GetLastError(void) { return last_error; }
 void WINAPI SetLastError(DWORD code) { last_error = code; }
 

@@ -13,13 +13,16 @@ namespace {
 
 std::atomic<int> flashThreads{0};
 
-// Taken only around a colour's check, post and record, never across a send
-// or a pause.  Without it two renders could record their colours in one
-// order and post them in the other, leaving the service on a colour that is
-// no longer the one recorded as sent, which no later render would repair.
+// Taken only around the posts that say whose the keyboard is (per-key
+// control on, the key colour, the hand-back) and what is recorded with
+// them, never across a send or a pause.  Without it two renders could
+// record their colours in one order and post them in the other, leaving
+// the service on a colour that is no longer the one recorded as sent,
+// which no later render would repair; and a render taking a restarted
+// service over could post per-key control on after unInit handed it back.
 // A slim lock needs no set-up or clean-up, so it is safe from load to
 // unload whichever thread those run on.
-SRWLOCK colorLock = SRWLOCK_INIT;
+SRWLOCK controlLock = SRWLOCK_INIT;
 
 void postColor(uint8_t target, uint32_t color) {
   TalkLink::postLight(target, kLightSteadyMode, kLightSteadyEffect,
@@ -38,37 +41,46 @@ FrameInputs currentInputs() {
 // not show it.  The post comes before the record, so a render that finds
 // the colour already recorded knows it is already queued for the service.
 // The unlocked first look keeps the usual no-change case free of the lock.
+// After unInit the light is the service's: no key colour is posted until
+// the next init.
 void postKeyColorIfChanged(uint32_t color) {
   ControllerState &s = controllerState;
   if (s.lastSentColor.load() == color && !s.colorStale.load())
     return;
-  AcquireSRWLockExclusive(&colorLock);
-  bool stale = s.colorStale.exchange(false);
-  if (s.lastSentColor.load() != color || stale) {
-    postColor(kLightTargetKeys, color);
-    s.lastSentColor.store(color);
-    s.colorPosted.store(true);
+  AcquireSRWLockExclusive(&controlLock);
+  if (!s.handedBack.load()) {
+    bool stale = s.colorStale.exchange(false);
+    if (s.lastSentColor.load() != color || stale) {
+      postColor(kLightTargetKeys, color);
+      s.lastSentColor.store(color);
+      s.colorPosted.store(true);
+    }
   }
-  ReleaseSRWLockExclusive(&colorLock);
-}
-
-// Per-key control on, every key dark: the keyboard is ours.
-void takeOver() {
-  TalkLink::setSdkMode(1);
-  TalkLink::clearKeys();
+  ReleaseSRWLockExclusive(&controlLock);
 }
 
 // A service that went away (restarted after sleep or an update, or an
-// attach that named no window) is looked up again, at most a few times a
-// second, and taken over as init does.  It knows no colour of ours.
+// attach that named no window), or a new instance found beside a stalled
+// one, is looked up again, at most a few times a second, and taken over as
+// init does: per-key control on, every key dark.  It knows no colour of
+// ours.  Only between init and unInit: after unInit the keyboard stays
+// handed back, and the next init takes the new service over.
 bool serviceReady() {
+  ControllerState &s = controllerState;
   if (!TalkLink::serviceLost())
     return true;
-  if (!TalkLink::findLostService())
+  if (s.handedBack.load() || !TalkLink::findLostService())
     return false;
-  takeOver();
-  controllerState.colorStale.store(true);
-  return true;
+  AcquireSRWLockExclusive(&controlLock);
+  bool ours = !s.handedBack.load();
+  if (ours) {
+    TalkLink::setSdkMode(1);
+    s.colorStale.store(true);
+  }
+  ReleaseSRWLockExclusive(&controlLock);
+  if (ours)
+    TalkLink::clearKeys();
+  return ours;
 }
 
 void drawSteadyState() {
@@ -105,19 +117,25 @@ bool init() {
   s.initialized.store(false);
   if (!TalkLink::findService())
     return false;
-  takeOver();
-  // The service restored its own light at unInit; a colour it was never
-  // given is still left to it, as at load.
+  // Per-key control on, every key dark: the keyboard is ours.  The service
+  // restored its own light at unInit; a colour it was never given is still
+  // left to it, as at load.
+  AcquireSRWLockExclusive(&controlLock);
+  TalkLink::setSdkMode(1);
   if (s.handedBack.exchange(false) && s.colorPosted.load())
     s.colorStale.store(true);
+  ReleaseSRWLockExclusive(&controlLock);
+  TalkLink::clearKeys();
   s.initialized.store(true);
   return true;
 }
 
 void unInit() {
+  AcquireSRWLockExclusive(&controlLock);
+  controllerState.handedBack.store(true);
   TalkLink::restoreLight();
   TalkLink::setSdkMode(0);
-  controllerState.handedBack.store(true);
+  ReleaseSRWLockExclusive(&controlLock);
 }
 
 void setIlluminatedKeys(int32_t mode, int32_t color) {

@@ -1,7 +1,9 @@
 // The gate is two pages: machine code, then its data (the call count and
 // the target).  The code page is made executable and read-only once
-// written; the data page stays writable.  Nothing is ever freed: a few
-// kilobytes per load of the library.
+// written; the data page stays writable.  Nothing is ever freed.  Windows
+// reserves address space in whole units of its allocation granularity, so
+// each load of the library leaves 64 KB of address space reserved, of which
+// the two pages (8 KB) are memory.
 #include "proc_gate.h"
 
 #include <cstring>

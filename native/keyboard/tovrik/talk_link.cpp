@@ -14,20 +14,23 @@
 // clean-up, so nothing is deleted when the library goes, whichever thread
 // that happens on.
 //
-// Waits.  The service is another program and may hang.  A send waits for
-// it at most kSendTimeoutMs; after one that timed out the service counts as
-// stalled, and each later send first asks it, for at most kProbeTimeoutMs,
-// whether it answers again, and is dropped when it does not.  So a hung
-// service costs the game one short wait, not one per frame, and the first
-// send after it answers again goes through.  A service that is alive but
-// slower than the probe would never be sent to again, so now and then
-// (after one second, then two, up to eight) a send waits the whole
-// kSendTimeoutMs once more.
+// Waits.  The service is another program and may hang, stall on a report
+// it sends back, or be slow.  A send waits for it at most kSendTimeoutMs;
+// what happens to each bitmap (sent, dropped, sent after a probe, or sent
+// as a retry) is decided by the plain SendPolicy (send_policy.h) from the
+// times and outcomes of the sends and probes before it.  So a hung service
+// costs the game one wait, not one per frame; a dropped bitmap costs no
+// call to the window system; probes, which on Windows can cost a whole
+// clock tick, come at most a few times a second; and a slow service is
+// waited for at most a tenth of the time.  When a retry of a stalled
+// service is due, a new instance of the service that answers beside it
+// replaces it, taken over by the controller as init does.
 #include "talk_link.h"
 
 #include <atomic>
 
 #include "proc_gate.h"
+#include "send_policy.h"
 
 namespace tovrik {
 
@@ -41,10 +44,12 @@ const wchar_t kServiceName[] = L"TOVRIK TALK";
 // control message hands the light back to the service.
 constexpr WPARAM kPerKeyControlSelector = 15;
 constexpr WPARAM kRestoreSelector = 0xFFFFFFFF;
-constexpr UINT kSendTimeoutMs = 100;
+// On Windows a timed wait ends on the system clock tick (15.6 ms), so
+// 90 ms ends within 100 ms there too.
+constexpr UINT kSendTimeoutMs = 90;
 constexpr UINT kProbeTimeoutMs = 3;
-constexpr DWORD kFirstRetryMs = 1000;
-constexpr DWORD kLastRetryMs = 8000;
+// Service windows looked at when a retry looks for a new instance.
+constexpr int kMostServiceWindows = 8;
 // Sent messages to the calling thread's own windows are handled while it
 // waits, as with SendMessageW; a service that the system already deems
 // hung, or whose thread ends, fails the send at once.
@@ -66,11 +71,14 @@ struct LinkState {
   UINT lightAttachMsg = 0;
   UINT lightControlMsg = 0;
   std::atomic<HWND> service{nullptr};
-  std::atomic<bool> lost{false};     // the known service window is gone
-  std::atomic<bool> stalled{false};  // the last send to it timed out
-  std::atomic<DWORD> lastTimeout{0}; // when, by GetTickCount
-  std::atomic<DWORD> retryAfter{kFirstRetryMs};
-  std::atomic<DWORD> lastLookup{0}; // set back one interval at load
+  std::atomic<bool> lost{false}; // the known service window is gone
+  // A new instance found beside the stalled service, for the controller
+  // to take over (findLostService) before anything is sent to it.
+  std::atomic<HWND> replacement{nullptr};
+  std::atomic<DWORD> lastLookup{0};     // set back one interval at load
+  SendPolicy policy;                    // under sendLock
+  std::atomic<bool> policyStale{false}; // a new service: policy starts anew
+  int64_t clockFrequency = 1;           // of QueryPerformanceCounter
   std::atomic<HWND> own{nullptr};
   DWORD ownerThread = 0;
   WNDPROC gate = nullptr; // the window procedure the window system calls
@@ -86,60 +94,90 @@ struct LinkState {
 LinkState link;
 
 void useService(HWND wnd) {
-  link.service.store(wnd);
+  if (link.service.exchange(wnd) != wnd)
+    link.policyStale.store(true);
   link.lost.store(false);
-  link.stalled.store(false);
 }
 
-// A post or send to `to` failed: gone, or (for a send) too slow.
-void noteFailure(HWND to, bool timedOut) {
-  if (IsWindow(to)) {
-    link.stalled.store(link.stalled.load() || timedOut);
-  } else if (link.service.load() == to) {
+bool adoptReplacement() {
+  HWND wnd = link.replacement.exchange(nullptr);
+  if (!wnd)
+    return false;
+  useService(wnd);
+  return true;
+}
+
+Micros clockNow() {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  const int64_t f = link.clockFrequency;
+  return now.QuadPart / f * 1000000 + now.QuadPart % f * 1000000 / f;
+}
+
+// A post or send to `to` failed and its window has gone.
+void noteGone(HWND to) {
+  if (link.service.load() == to)
     link.lost.store(true);
-  }
 }
 
-bool sendWithin(HWND to, UINT msg, WPARAM wp, LPARAM lp, UINT ms) {
+enum class Outcome { done, failed, gone };
+
+Outcome sendWithin(HWND to, UINT msg, WPARAM wp, LPARAM lp, UINT ms) {
   DWORD_PTR result = 0;
-  if (SendMessageTimeoutW(to, msg, wp, lp, kSendFlags, ms, &result)) {
-    link.stalled.store(false);
-    return true;
+  if (SendMessageTimeoutW(to, msg, wp, lp, kSendFlags, ms, &result))
+    return Outcome::done;
+  if (IsWindow(to))
+    return Outcome::failed;
+  noteGone(to);
+  return Outcome::gone;
+}
+
+// A retry of the stalled service `stalled` is due: another window of the
+// service's name that answers at once is a new instance, which replaces it.
+bool offerReplacement(HWND stalled) {
+  HWND wnd = nullptr;
+  for (int i = 0; i < kMostServiceWindows; i++) {
+    wnd = FindWindowExW(nullptr, wnd, kServiceName, kServiceName);
+    if (!wnd)
+      return false;
+    DWORD_PTR result = 0;
+    if (wnd != stalled && SendMessageTimeoutW(wnd, WM_NULL, 0, 0, kSendFlags,
+                                              kProbeTimeoutMs, &result)) {
+      link.replacement.store(wnd);
+      return true;
+    }
   }
-  noteFailure(to, true);
   return false;
 }
 
-// Whether a send to a stalled service should wait for it whole: when it
-// answers the probe, or when the next retry is due.
-bool worthWaitingFor(HWND to) {
-  if (!link.stalled.load())
-    return true;
-  DWORD since = GetTickCount() - link.lastTimeout.load();
-  if (since >= link.retryAfter.load()) {
-    DWORD next = link.retryAfter.load() * 2;
-    link.retryAfter.store(next < kLastRetryMs ? next : kLastRetryMs);
-    return true;
-  }
-  return sendWithin(to, WM_NULL, 0, 0, kProbeTimeoutMs);
-}
-
+// Under the send lock.  The policy decides first, so a dropped bitmap
+// costs no call to the window system.
 void sendPayload(HWND to, const KeyBitmapPayload &payload) {
-  if (!worthWaitingFor(to))
+  if (link.replacement.load())
+    return;
+  SendPolicy &policy = link.policy;
+  if (link.policyStale.exchange(false))
+    policy = SendPolicy();
+  Micros now = clockNow();
+  SendStep step = policy.next(now);
+  if (step == SendStep::drop)
+    return;
+  if (step == SendStep::probe) {
+    Outcome probe = sendWithin(to, WM_NULL, 0, 0, kProbeTimeoutMs);
+    if (probe == Outcome::gone || !policy.probed(now, probe == Outcome::done))
+      return;
+  }
+  if (step == SendStep::retry && offerReplacement(to))
     return;
   COPYDATASTRUCT cds{};
   cds.dwData = 0;
   cds.cbData = sizeof payload.bytes;
   cds.lpData = const_cast<uint8_t *>(payload.bytes);
-  bool wasStalled = link.stalled.load();
-  if (sendWithin(to, WM_COPYDATA, link.ledControlMsg,
-                 reinterpret_cast<LPARAM>(&cds), kSendTimeoutMs)) {
-    link.retryAfter.store(kFirstRetryMs);
-  } else if (link.stalled.load()) {
-    link.lastTimeout.store(GetTickCount());
-    if (!wasStalled)
-      link.retryAfter.store(kFirstRetryMs);
-  }
+  Micros start = step == SendStep::send ? now : clockNow();
+  Outcome sent = sendWithin(to, WM_COPYDATA, link.ledControlMsg,
+                            reinterpret_cast<LPARAM>(&cds), kSendTimeoutMs);
+  if (sent != Outcome::gone)
+    policy.sent(start, clockNow(), sent == Outcome::done);
 }
 
 // The loading thread waits here when another thread holds the send lock:
@@ -187,10 +225,16 @@ void leaveSendLock() {
 }
 
 // Composes under the bitmap lock and sends outside it, in send order.
+// The service is read again once the lock is held, so that the outcome of
+// the send is that of the service the policy is about.
 template <typename Compose> void composeAndSend(Compose compose) {
-  HWND to = link.service.load();
-  if (!to || !enterSendLock())
+  if (!link.service.load() || !enterSendLock())
     return;
+  HWND to = link.service.load();
+  if (!to) {
+    leaveSendLock();
+    return;
+  }
   AcquireSRWLockExclusive(&link.bitmapLock);
   compose(link.held);
   KeyBitmapPayload payload = makePayload(link.held);
@@ -201,8 +245,8 @@ template <typename Compose> void composeAndSend(Compose compose) {
 
 void postToService(UINT msg, WPARAM wp, LPARAM lp) {
   HWND to = link.service.load();
-  if (to && !PostMessageW(to, msg, wp, lp))
-    noteFailure(to, false);
+  if (to && !PostMessageW(to, msg, wp, lp) && !IsWindow(to))
+    noteGone(to);
 }
 
 void registerClass(WNDPROC proc) {
@@ -277,6 +321,9 @@ TalkLink::TalkLink() {
   link.lightControlMsg =
       RegisterWindowMessageA("WM_TOVRIK_TALK_LIGHT_CONTROL_API");
   link.sendFreed = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  LARGE_INTEGER frequency;
+  if (QueryPerformanceFrequency(&frequency) && frequency.QuadPart > 0)
+    link.clockFrequency = frequency.QuadPart;
   link.lastLookup.store(GetTickCount() - kLookupIntervalMs);
   // Without a gate the link has no window: a window whose procedure could
   // outlive the library is worse than none, and the service is still found
@@ -322,22 +369,27 @@ TalkLink::~TalkLink() {
 }
 
 bool TalkLink::findService() {
+  adoptReplacement();
   HWND known = link.service.load();
   if (known && IsWindow(known))
     return true;
   HWND found = FindWindowW(kServiceName, kServiceName);
   // An attach that arrived meanwhile wins over the lookup.
-  if (link.service.compare_exchange_strong(known, found))
-    useService(found);
+  if (link.service.compare_exchange_strong(known, found)) {
+    link.lost.store(false);
+    link.policyStale.store(true);
+  }
   HWND now = link.service.load();
   return now && IsWindow(now);
 }
 
 bool TalkLink::serviceLost() {
-  return !link.service.load() || link.lost.load();
+  return !link.service.load() || link.lost.load() || link.replacement.load();
 }
 
 bool TalkLink::findLostService() {
+  if (adoptReplacement())
+    return true;
   DWORD now = GetTickCount();
   if (now - link.lastLookup.load() < kLookupIntervalMs)
     return false;

@@ -107,6 +107,46 @@ TEST_F(ControllerTest, DamageFlashSequenceAndTiming) {
   EXPECT_LT(msBetween(ev[0], ev[5]), 5000.0);
 }
 
+// A service that restarts is taken over by the first update that finds
+// it, and only by that one: later updates draw.
+TEST_F(ControllerTest, RestartedServiceIsTakenOverOnce) {
+  initLitIn(0x0000FF00);
+  service.reset();
+  service = std::make_unique<FakeService>();
+  for (int i = 0; i < 3; i++) {
+    Sleep(300); // past the pause between lookups
+    M(update)(nullptr, nullptr);
+  }
+  EXPECT_EQ(
+      lines(expectEvents(6)),
+      (Lines{"led-control 15 1", kAllOff, "light-control 0x00010102 0x0000FF00",
+             kWasd, kWasd, kWasd}));
+}
+
+// After unInit a restarted service is left alone: no per-key control, no
+// colour, no frame; the next init takes it over and the next update gives
+// it the colour.
+TEST_F(ControllerTest, RestartAfterUnInitStaysHandedBackUntilInit) {
+  initLitIn(0x0000FF00);
+  M(unInit)(nullptr, nullptr);
+  expectEvents(2);
+  service.reset();
+  service = std::make_unique<FakeService>();
+  for (int i = 0; i < 2; i++) {
+    Sleep(300);
+    M(update)(nullptr, nullptr);
+    M(onDamage)(nullptr, nullptr);
+  }
+  pumpUntil([] { return runningFlashThreads() == 0; });
+  pumpUntil([] { return false; }, 30);
+  EXPECT_EQ(lines(service->events()), Lines{});
+  ASSERT_TRUE(M(init)(nullptr, nullptr));
+  M(update)(nullptr, nullptr);
+  EXPECT_EQ(lines(expectEvents(4)),
+            (Lines{"led-control 15 1", kAllOff,
+                   "light-control 0x00010102 0x0000FF00", kWasd}));
+}
+
 TEST_F(ControllerTest, OverlappingFlashesEachRunWhole) {
   initAndClear();
   M(setIlluminatedKeys)(nullptr, nullptr, 1, 0x000000FF);

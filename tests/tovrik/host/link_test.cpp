@@ -3,7 +3,9 @@
 #include "tovrik_fixture.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 using namespace tovrik;
 
@@ -154,6 +156,44 @@ TEST_F(LinkTest, MessagesTakenDuringTheLoadingThreadsOwnSendDoNotDeadlock) {
   EXPECT_EQ(nestedSends.load(), 1);
   EXPECT_EQ(expectBitmaps(1), (Lines{kAllOff}));
   DestroyWindow(game);
+}
+
+// Milliseconds the calling thread spends in `fn`.
+template <typename Fn> double msIn(Fn fn) {
+  auto t0 = std::chrono::steady_clock::now();
+  fn();
+  return std::chrono::duration<double, std::milli>(
+             std::chrono::steady_clock::now() - t0)
+      .count();
+}
+
+// Another thread's send waits 30 ms for a slow service; the loading
+// thread's send behind it is woken as soon as that one ends, not when its
+// own wait for the lock runs out (90 ms): about 30 ms behind, 30 ms its own.
+TEST_F(LinkTest, LoadingThreadBehindAnotherSendIsWokenAsItEnds) {
+  service->slowBitmaps(30);
+  std::thread other([] { TalkLink::sendKeys(frameOf({1})); });
+  while (service->events().empty()) // the other send is in
+    Sleep(1);
+  double ms = msIn([] { TalkLink::sendKeys(frameOf({2})); });
+  other.join();
+  EXPECT_LT(ms, 95.0);
+  EXPECT_EQ(expectBitmaps(2).size(), 2u);
+}
+
+// While the loading thread waits for another thread's send, it takes what
+// is sent to its windows: here the service's report, without which that
+// send would never end and the service would count as stalled.
+TEST_F(LinkTest, LoadingThreadWaitingBehindAnotherSendTakesTheReport) {
+  service->slowBitmaps(30);
+  service->reportWhileHandling(TalkLink::ownWindow(),
+                               std::vector<uint8_t>(15, 0x11));
+  std::thread other([] { TalkLink::sendKeys(frameOf({1})); });
+  while (service->events().empty())
+    Sleep(1);
+  TalkLink::sendKeys(frameOf({2}));
+  other.join();
+  EXPECT_EQ(expectBitmaps(2).size(), 2u); // neither was dropped
 }
 
 TEST_F(LinkTest, ServiceThatExitsIsLookedUpAgain) {

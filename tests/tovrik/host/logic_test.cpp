@@ -1,5 +1,5 @@
-// The key table, the bar counts and the frame, with no windows.  The
-// bitmap packing is checked on the wire, in the link's tests.
+// The key table, the bar counts, the frame and the send policy, with no
+// windows.  The bitmap packing is checked on the wire, in the link's tests.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 
 #include "compose.h"
 #include "key_bitmap.h"
+#include "send_policy.h"
 
 using namespace tovrik;
 
@@ -114,6 +115,102 @@ TEST(ComposeFrame, ModesAndBars) {
   EXPECT_EQ(litKeys(f), withMovement(bars));
   composeFrame({1, true, true, std::nanf(""), 1e9f}, f);
   EXPECT_EQ(litKeys(f), withMovement(range(18, 10))); // Escape stays dark
+}
+
+// When bitmaps go to the service: times in microseconds, outcomes as the
+// link reports them.
+constexpr Micros kMs = 1000;
+
+// A send of `took` at `now` as the link makes it when the policy says so.
+void sendAt(SendPolicy &p, Micros now, Micros took, bool done = true) {
+  p.sent(now, now + took, done);
+}
+
+TEST(SendPolicy, HealthySendsAreAllSentEvenWithAnOddSlowOne) {
+  SendPolicy p;
+  Micros t = 0;
+  for (int i = 0; i < 100; i++, t += 16 * kMs) {
+    ASSERT_EQ(p.next(t), SendStep::send) << i;
+    // every tenth send is slow, as on a busy machine; two in a row too
+    sendAt(p, t, i % 10 == 0 || i % 10 == 1 ? 30 * kMs : 200);
+  }
+  EXPECT_FALSE(p.paced());
+  EXPECT_FALSE(p.stalled());
+}
+
+// Three slow sends in a row: each next send waits nine times as long as the
+// last took; a send of a few milliseconds ends the pacing, a middling one
+// does not.
+TEST(SendPolicy, SlowSendsArePacedUntilAQuickOne) {
+  SendPolicy p;
+  Micros t = 0;
+  for (int i = 0; i < 3; i++, t += 66 * kMs) {
+    ASSERT_EQ(p.next(t), SendStep::send);
+    sendAt(p, t, 50 * kMs);
+  }
+  EXPECT_TRUE(p.paced());
+  Micros end = t - 66 * kMs + 50 * kMs;
+  EXPECT_EQ(p.next(end + 449 * kMs), SendStep::drop);
+  ASSERT_EQ(p.next(end + 450 * kMs), SendStep::send);
+  sendAt(p, end + 450 * kMs, 10 * kMs); // middling: still paced
+  EXPECT_TRUE(p.paced());
+  end += 460 * kMs;
+  EXPECT_EQ(p.next(end + 89 * kMs), SendStep::drop);
+  ASSERT_EQ(p.next(end + 90 * kMs), SendStep::send);
+  sendAt(p, end + 90 * kMs, 3 * kMs);
+  EXPECT_FALSE(p.paced());
+  EXPECT_EQ(p.next(end + 94 * kMs), SendStep::send);
+}
+
+// A stalled service is probed four times a second, bitmaps dropped
+// between.  A probe that answers ends the stall only when a probe had failed
+// since the send that stalled; one that answers at once leaves the service
+// stalled until the retry.
+TEST(SendPolicy, AnsweringProbeEndsOnlyAStallOfAServiceThatStoppedAnswering) {
+  SendPolicy p;
+  sendAt(p, 0, 90 * kMs, false);
+  Micros t = 90 * kMs;
+  EXPECT_TRUE(p.stalled());
+  EXPECT_EQ(p.next(t + 249 * kMs), SendStep::drop);
+  ASSERT_EQ(p.next(t + 250 * kMs), SendStep::probe);
+  EXPECT_FALSE(p.probed(t + 250 * kMs, true)); // answers, bitmap did not
+  EXPECT_EQ(p.next(t + 260 * kMs), SendStep::drop);
+  ASSERT_EQ(p.next(t + 500 * kMs), SendStep::probe);
+  EXPECT_FALSE(p.probed(t + 500 * kMs, false)); // now it hangs
+  ASSERT_EQ(p.next(t + 750 * kMs), SendStep::probe);
+  EXPECT_TRUE(p.probed(t + 750 * kMs, true)); // and comes back: send
+  sendAt(p, t + 750 * kMs, 1 * kMs);
+  EXPECT_FALSE(p.stalled());
+  EXPECT_EQ(p.next(t + 752 * kMs), SendStep::send);
+}
+
+// Probes, failed or not, never move the retry clock: the retry comes one
+// second after the stall, then two, four and eight seconds after each
+// retry that failed; a send that goes through starts again at one.
+TEST(SendPolicy, RetriesComeDueWhateverTheProbesSay) {
+  SendPolicy p;
+  sendAt(p, 0, 90 * kMs, false);
+  Micros t = 90 * kMs;
+  for (Micros probe = 250; probe < 1000; probe += 250) {
+    ASSERT_EQ(p.next(t + probe * kMs), SendStep::probe) << probe;
+    p.probed(t + probe * kMs, probe == 500);
+  }
+  EXPECT_EQ(p.next(t + 999 * kMs), SendStep::drop);
+  const Micros gaps[] = {1000, 2000, 4000, 8000, 8000};
+  for (Micros gap : gaps) {
+    ASSERT_EQ(p.next(t + gap * kMs), SendStep::retry) << gap;
+    sendAt(p, t + gap * kMs, 90 * kMs, false);
+    t += gap * kMs + 90 * kMs;
+    EXPECT_NE(p.next(t + (gap == 8000 ? 7999 : gap * 2 - 1) * kMs),
+              SendStep::retry)
+        << gap;
+  }
+  ASSERT_EQ(p.next(t + 8000 * kMs), SendStep::retry);
+  sendAt(p, t + 8000 * kMs, 1 * kMs);
+  t += 8001 * kMs;
+  sendAt(p, t, 90 * kMs, false);
+  EXPECT_NE(p.next(t + 90 * kMs + 999 * kMs), SendStep::retry);
+  EXPECT_EQ(p.next(t + 90 * kMs + 1000 * kMs), SendStep::retry);
 }
 
 } // namespace

@@ -55,6 +55,8 @@ public:
   // From now on, answer every key bitmap the link sends with this report,
   // sent back before the link's send returns.
   void reportWhileHandling(HWND link, std::vector<uint8_t> bytes);
+  // From now on, take `ms` over each key bitmap before answering it.
+  void slowBitmaps(DWORD ms);
 
 private:
   static DWORD WINAPI threadMain(LPVOID self);

@@ -139,3 +139,7 @@ void FakeService::reportWhileHandling(HWND link, std::vector<uint8_t> bytes) {
     service_.echoTo = link;
   });
 }
+
+void FakeService::slowBitmaps(DWORD ms) {
+  runOnServiceThread([this, ms] { service_.bitmapMs = ms; });
+}

@@ -6,6 +6,10 @@
 // (talk_service.h); <us> is QueryPerformanceCounter in microseconds.
 //
 // Options: --attach-on-discover  answer each discover with an LED attach.
+//          --report-each-bitmap  answer each key bitmap with a report of
+//                                its 15 bytes, sent to the link window and
+//                                waited for before the bitmap's send returns
+//          --bitmap-ms N         take N ms over each key bitmap
 //
 // Tests steer it with the registered message "TOVRIK_TEST_SERVICE_COMMAND"
 // (not logged), best sent with SendMessageW so that it is done on return:
@@ -17,6 +21,8 @@
 //             fill byte lParam before returning (-1: stop)
 //   wParam 5: quit
 //   wParam 6: take no message for lParam ms, as a hung service (post it)
+//   wParam 7: take lParam ms over each key bitmap from now on (0: none)
+//   wParam 8: --report-each-bitmap from now on when lParam is 1, else not
 // The link window is the one named by the last discover, or else the first
 // message-only window of the link's class.
 #include "../../common/win_support.h"
@@ -70,6 +76,12 @@ LRESULT runCommand(standin::Service &s, WPARAM what, LPARAM arg) {
   case 6:
     Sleep(static_cast<DWORD>(arg));
     return 0;
+  case 7:
+    s.bitmapMs = static_cast<DWORD>(arg);
+    return 0;
+  case 8:
+    s.reportEach = arg == 1;
+    return 0;
   }
   return 0;
 }
@@ -94,9 +106,13 @@ void serviceHeard(Service &s, UINT msg, WPARAM wp, LPARAM lp) {
 
 int main(int argc, char **argv) {
   standin::Service service;
-  for (int i = 1; i < argc; i++)
+  for (int i = 1; i < argc; i++) {
     service.attachOnDiscover |=
         std::strcmp(argv[i], "--attach-on-discover") == 0;
+    service.reportEach |= std::strcmp(argv[i], "--report-each-bitmap") == 0;
+    if (std::strcmp(argv[i], "--bitmap-ms") == 0 && i + 1 < argc)
+      service.bitmapMs = static_cast<DWORD>(std::atoi(argv[++i]));
+  }
   const char *path = std::getenv("TOVRIK_SERVICE_LOG");
   if (path && *path)
     logFile = std::fopen(path, "a");

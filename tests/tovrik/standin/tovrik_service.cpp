@@ -1,5 +1,7 @@
 #include "tovrik_service.h"
 
+#include <cstring>
+
 namespace standin {
 namespace {
 
@@ -14,12 +16,25 @@ bool ownLife(UINT msg) {
          msg == WM_DESTROY || msg == 0x0082;
 }
 
-// A key bitmap from the link; the echo goes back before the link's send
-// returns, as a service that reports while it draws does.
-LRESULT keyBitmap(Service &s, WPARAM wp) {
-  if (!s.echo.empty() && wp == s.ids.ledControl)
-    talk::sendData(s.echoTo ? s.echoTo : linkOf(s), s.ids.ledControl,
-                   s.echo.data(), static_cast<DWORD>(s.echo.size()));
+// A key bitmap from the link; the echo or report goes back before the
+// link's send returns, as a service that reports while it draws does, and
+// a slow service takes its time first.
+LRESULT keyBitmap(Service &s, WPARAM wp, LPARAM lp) {
+  if (wp != s.ids.ledControl)
+    return TRUE;
+  if (s.bitmapMs)
+    Sleep(s.bitmapMs);
+  HWND to = s.echoTo ? s.echoTo : linkOf(s);
+  if (!s.echo.empty())
+    talk::sendData(to, s.ids.ledControl, s.echo.data(),
+                   static_cast<DWORD>(s.echo.size()));
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): WM_COPYDATA's lParam
+  const auto *cds = reinterpret_cast<const COPYDATASTRUCT *>(lp);
+  if (s.reportEach && cds && cds->lpData && cds->cbData >= talk::kBitmapBytes) {
+    uint8_t bytes[talk::kBitmapBytes];
+    std::memcpy(bytes, cds->lpData, sizeof bytes);
+    talk::sendReport(s.ids, to, bytes, sizeof bytes);
+  }
   return TRUE;
 }
 
@@ -40,7 +55,7 @@ LRESULT CALLBACK serviceProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (s.attachOnDiscover)
       talk::answerDiscover(s.ids, wnd, s.discoverer);
   } else if (msg == WM_COPYDATA) {
-    return keyBitmap(s, wp);
+    return keyBitmap(s, wp, lp);
   }
   return DefWindowProcW(wnd, msg, wp, lp);
 }

@@ -25,7 +25,10 @@ struct Service {
   bool attachOnDiscover = false; // answer each discover with an LED attach
   std::vector<uint8_t> echo;     // sent back while handling each key bitmap
   HWND echoTo = nullptr;         // where the echo goes; null: the link window
-  void *platform = nullptr;      // the platform part's own object
+  bool reportEach = false;  // answer each key bitmap with a report of its own
+                            // 15 bytes, sent to the link window and waited for
+  DWORD bitmapMs = 0;       // take this long over each key bitmap
+  void *platform = nullptr; // the platform part's own object
 };
 
 // Creates the window on the calling thread, which then runs runService.

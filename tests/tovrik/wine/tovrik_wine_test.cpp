@@ -242,6 +242,133 @@ TEST_CASE(hung_service_never_holds_the_game) {
         k.back().rest == keys("FC C1 13 00 00 00 02 60 00 02 00 00 00 00 01"));
 }
 
+// The library was first used on a worker thread that then never handles
+// messages, and the game updates from its own thread.  The service answers
+// each bitmap with a report to the link's window, which waits for that
+// worker for ever, while the service's thread still answers probes: one
+// bitmap waits the whole send time, and the next are dropped until the
+// retry is due, however the probes answer.
+struct LoadedOnAWorkerThatNeverPumps {
+  TovrikApi api;
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE thread = nullptr;
+  bool ok = false;
+  static DWORD WINAPI run(LPVOID arg) {
+    auto *self = static_cast<LoadedOnAWorkerThatNeverPumps *>(arg);
+    self->ok = self->api.load(dllPath.c_str());
+    if (self->ok) {
+      self->api.setShowHealth(nullptr, nullptr, JNI_FALSE);
+      self->api.setShowArmor(nullptr, nullptr, JNI_FALSE);
+      self->ok = self->api.init(nullptr, nullptr) == JNI_TRUE;
+    }
+    SetEvent(self->ready);
+    WaitForSingleObject(self->release, INFINITE); // no message handled
+    pumpFor(300); // the reports that waited, then the library goes here
+    self->api.unload();
+    return 0;
+  }
+  LoadedOnAWorkerThatNeverPumps() {
+    thread = CreateThread(nullptr, 0, run, this, 0, nullptr);
+    WaitForSingleObject(ready, INFINITE);
+  }
+  ~LoadedOnAWorkerThatNeverPumps() {
+    SetEvent(release);
+    WaitForSingleObject(thread, INFINITE);
+    for (HANDLE h : {thread, ready, release})
+      CloseHandle(h);
+  }
+};
+
+// Microseconds the calling thread spends in `n` updates `gapMs` apart.
+long long updatesApart(TovrikApi &api, int n, DWORD gapMs) {
+  long long total = 0;
+  for (int i = 0; i < n; i++) {
+    long long t0 = qpcMicros();
+    api.update(nullptr, nullptr);
+    total += qpcMicros() - t0;
+    Sleep(gapMs);
+  }
+  return total;
+}
+
+TEST_CASE(probe_answers_but_bitmap_stalls_costs_one_wait) {
+  ServiceProcess service;
+  REQUIRE(service.start(servicePath, "--report-each-bitmap"));
+  LoadedOnAWorkerThatNeverPumps loaded;
+  REQUIRE(loaded.ok);
+  size_t before = service.waitFor("keys", 1, 0).size();
+  long long total = updatesApart(loaded.api, 40, 16);
+  size_t during = service.of("keys").size() - before;
+  std::printf("  40 updates 16 ms apart: %lld us, %d bitmaps\n", total,
+              static_cast<int>(during));
+  CHECK_TIME(total < 600000);
+  CHECK(during >= 1 && during <= 2); // the one that stalled, maybe a retry
+}
+
+// A service that takes 50 ms over each bitmap is sent fewer, each the
+// current frame, and every one again once it is quick.
+TEST_CASE(slow_service_is_paced_until_quick_again) {
+  ServiceProcess service;
+  REQUIRE(service.start(servicePath, "--bitmap-ms 50"));
+  TovrikApi api;
+  REQUIRE(api.load(dllPath.c_str()));
+  api.setShowHealth(nullptr, nullptr, JNI_FALSE);
+  api.setShowArmor(nullptr, nullptr, JNI_FALSE);
+  REQUIRE(api.init(nullptr, nullptr) == JNI_TRUE);
+  size_t before = service.waitFor("keys", 1, 0).size();
+  long long total = updatesApart(api, 40, 16);
+  auto k = service.waitFor("keys", before + 1, 100);
+  std::printf("  40 updates 16 ms apart: %lld us, %d bitmaps\n", total,
+              static_cast<int>(k.size() - before));
+  CHECK_TIME(total < 600000);
+  CHECK(k.size() >= before + 2);
+  CHECK(k.back().rest == kWasd);
+  service.run(7, 0);
+  api.setShowHealth(nullptr, nullptr, JNI_TRUE);
+  api.updateHealthAndArmor(nullptr, nullptr, 1.0f, 0.0f);
+  const std::string full = keys("FC C1 13 00 00 00 02 60 00 02 00 00 00 00 01");
+  long long t0 = qpcMicros();
+  bool arrived = false;
+  while (!arrived && qpcMicros() - t0 < 2500000) {
+    api.update(nullptr, nullptr);
+    pumpFor(16);
+    k = service.of("keys");
+    arrived = k.back().rest == full;
+  }
+  CHECK(arrived);
+  size_t quick = k.size();
+  for (int i = 0; i < 5; i++)
+    api.update(nullptr, nullptr);
+  CHECK_EQ(service.waitFor("keys", quick + 5).size(), quick + 5);
+  api.unload();
+}
+
+// The known service hangs while a new instance starts: when the retry is
+// due the new one is taken over as init does, and drawn.
+TEST_CASE(new_instance_replaces_a_hung_service) {
+  Session s;
+  REQUIRE(s.ok);
+  s.api.setIlluminatedKeys(nullptr, nullptr, 1, 0x0000FF00);
+  s.api.update(nullptr, nullptr);
+  s.service.waitFor("keys", 2, 0);
+  s.service.hang(3000);
+  s.api.update(nullptr, nullptr); // stalls
+  ServiceProcess second;
+  REQUIRE(second.start(servicePath));
+  pumpFor(1100); // the retry is due a second after the stall
+  s.api.update(nullptr, nullptr);
+  s.api.update(nullptr, nullptr);
+  auto k = second.waitFor("keys", 3);
+  auto mode = second.of("led-control");
+  auto light = second.of("light-control");
+  CHECK(k.size() == 3 && k[0].rest == kAllOff && k[1].rest == kWasd &&
+        k[2].rest == kWasd);
+  CHECK(mode.size() == 1 && mode[0].rest == "15 1");
+  CHECK(light.size() == 1 && light[0].rest == "0x00010102 0x0000FF00");
+  second.stop();
+}
+
 TEST_CASE(attach_needs_lparam_one) {
   Session s;
   REQUIRE(s.ok);
@@ -395,6 +522,81 @@ TEST_CASE(unload_mid_flash_and_load_again) {
   CHECK(linkClassProc() == nullptr);
 }
 
+// A process that exits while its loading thread is inside the link's
+// window procedure: the detach, on the exiting thread with every other
+// thread stopped where it was, must neither wait for the held thread (it
+// never leaves) nor touch windows.  This program runs itself as that
+// process (exitInsideWindowProcedure), which names an event it sets once
+// the loading thread is held; its exit is timed from there.
+const char kExitChild[] = "--exit-inside-window-procedure";
+HANDLE childHeld = nullptr;
+HWND heldWindow = nullptr;
+
+// The link hands WM_WINDOWPOSCHANGED on to DefWindowProcW, which sends
+// WM_MOVE to the window: this hook holds that send, inside the procedure.
+LRESULT CALLBACK holdOnMove(int code, WPARAM wp, LPARAM lp) {
+  const auto *cwp = reinterpret_cast<const CWPSTRUCT *>(lp);
+  if (code == HC_ACTION && cwp->hwnd == heldWindow && cwp->message == WM_MOVE) {
+    SetEvent(childHeld);
+    Sleep(INFINITE);
+  }
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+DWORD WINAPI exitOnceHeld(LPVOID) {
+  WaitForSingleObject(childHeld, INFINITE);
+  Sleep(20);
+  ExitProcess(0);
+}
+
+int exitInsideWindowProcedure(const char *eventName) {
+  childHeld = OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, eventName);
+  TovrikApi api;
+  if (!childHeld || !api.load(dllPath.c_str()))
+    return 2;
+  heldWindow = linkWindow();
+  if (!heldWindow || !SetWindowsHookExW(WH_CALLWNDPROC, holdOnMove, nullptr,
+                                        GetCurrentThreadId()))
+    return 3;
+  CloseHandle(CreateThread(nullptr, 0, exitOnceHeld, nullptr, 0, nullptr));
+  WINDOWPOS pos{};
+  pos.hwnd = heldWindow;
+  SendMessageW(heldWindow, WM_WINDOWPOSCHANGED, 0,
+               reinterpret_cast<LPARAM>(&pos));
+  return 4; // the hook never let the send go
+}
+
+TEST_CASE(exit_with_the_loading_thread_inside_the_window_procedure) {
+  char name[64], exe[MAX_PATH];
+  std::snprintf(name, sizeof name, "tovrik-test-held-%lu",
+                GetCurrentProcessId());
+  HANDLE held = CreateEventA(nullptr, TRUE, FALSE, name);
+  GetModuleFileNameA(nullptr, exe, sizeof exe);
+  std::string cmd = std::string("\"") + exe + "\" \"" + dllPath + "\" \"" +
+                    servicePath + "\" " + kExitChild + " " + name;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  REQUIRE(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                         nullptr, &si, &pi));
+  HANDLE either[2] = {held, pi.hProcess};
+  DWORD first = WaitForMultipleObjects(2, either, FALSE, 20000);
+  CHECK(first == WAIT_OBJECT_0);
+  long long t0 = qpcMicros();
+  DWORD exited = WaitForSingleObject(pi.hProcess, 10000);
+  long long took = qpcMicros() - t0;
+  DWORD code = 99;
+  GetExitCodeProcess(pi.hProcess, &code);
+  std::printf("  held, then exited in %lld us with %lu\n", took, code);
+  CHECK(exited == WAIT_OBJECT_0);
+  CHECK_EQ(code, 0u);
+  CHECK_TIME(took < 1000000); // a detach that waits for it takes 2 s
+  if (exited != WAIT_OBJECT_0)
+    TerminateProcess(pi.hProcess, 1);
+  for (HANDLE h : {pi.hProcess, pi.hThread, held})
+    CloseHandle(h);
+}
+
 // Keeps the service sending reports and attach messages to whatever link
 // window exists, and a thread of this program asking that window for its
 // title (which the link leaves to DefWindowProcW, a slow path), so that the
@@ -495,5 +697,7 @@ int main(int argc, char **argv) {
     return 2;
   dllPath = paths[0];
   servicePath = paths[1];
+  if (argc == 3 && std::strcmp(argv[1], kExitChild) == 0)
+    return exitInsideWindowProcedure(argv[2]);
   return check::run(argc, argv);
 }

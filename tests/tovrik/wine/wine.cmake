@@ -42,6 +42,6 @@ endif()
 # Measures, not a test: run it by hand under Wine.
 add_executable(tovrik_wine_bench ${TOVRIK_WINE_DIR}/tovrik_wine_bench.cpp)
 target_include_directories(tovrik_wine_bench PRIVATE ${TOVRIK_WINE_DIR}
-  ${VELQUOR_TESTS_DIR}/common
+  ${TOVRIK_STANDIN_DIR} ${VELQUOR_TESTS_DIR}/common
   ${VELQUOR_JNI_INCLUDES})
 target_link_libraries(tovrik_wine_bench PRIVATE user32 kernel32)
